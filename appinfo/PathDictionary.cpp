@@ -1,0 +1,128 @@
+// PathDictionary.cpp - the ordered key/path table; no platform code.
+#include "QZApplicationInfo.h"
+
+#include "appinfo/Text.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+using PathDictionary = QZApplicationInfo::PathDictionary;
+
+// Everything the table owns. Tables that share it (after a copy or an assignment) keep
+// it alive until the last of them is destroyed.
+struct PathDictionary::_Storage {
+    std::vector<std::unique_ptr<char[]>> strings;
+    std::vector<std::unique_ptr<char*[]>> arrays;
+};
+
+namespace {
+
+std::unique_ptr<char*[]> nullSlots(int count)
+{
+    return std::unique_ptr<char*[]>(new char*[static_cast<std::size_t>(count)]());
+}
+
+} // namespace
+
+PathDictionary::PathDictionary(unsigned int capacity, unsigned int growth)
+    : _keys(nullptr), _values(nullptr), _capacity(0), _growth(growth == 0 ? 1 : growth), _count(0),
+      _storage(std::make_shared<_Storage>())
+{
+    if (capacity > INT_MAX)
+        throw std::bad_alloc();
+    _storage->arrays.reserve(2);
+    _storage->arrays.push_back(nullSlots(static_cast<int>(capacity)));
+    _storage->arrays.push_back(nullSlots(static_cast<int>(capacity)));
+    _keys = _storage->arrays[0].get();
+    _values = _storage->arrays[1].get();
+    _capacity = static_cast<int>(capacity);
+}
+
+PathDictionary::PathDictionary(const PathDictionary& other) = default;
+
+PathDictionary::~PathDictionary() = default;
+
+PathDictionary& PathDictionary::operator=(const PathDictionary& other) = default;
+
+void PathDictionary::_IncreaseSize(int by)
+{
+    if (by < 1)
+        by = 1;
+    if (_capacity > INT_MAX - by)
+        throw std::bad_alloc();
+    const int capacity = _capacity + by;
+    auto keys = nullSlots(capacity);
+    auto values = nullSlots(capacity);
+    std::copy(_keys, _keys + _capacity, keys.get());
+    std::copy(_values, _values + _capacity, values.get());
+
+    // A table that shares its storage keeps the old arrays, which the other table
+    // still reads; one that owns it alone lets them go.
+    auto& arrays = _storage->arrays;
+    arrays.reserve(arrays.size() + 2);
+    if (_storage.use_count() == 1)
+        arrays.clear();
+    _keys = arrays.emplace_back(std::move(keys)).get();
+    _values = arrays.emplace_back(std::move(values)).get();
+    _capacity = capacity;
+}
+
+void PathDictionary::Append(const char* key, const char* value)
+{
+    if (_count == _capacity)
+        _IncreaseSize(static_cast<int>(std::min<unsigned int>(_growth, INT_MAX)));
+    auto keyCopy = qz::copyText(key);
+    auto valueCopy = qz::copyText(value);
+    auto& strings = _storage->strings;
+    strings.reserve(strings.size() + 2);
+    _keys[_count] = strings.emplace_back(std::move(keyCopy)).get();
+    _values[_count] = strings.emplace_back(std::move(valueCopy)).get();
+    ++_count;
+}
+
+const char* PathDictionary::Enroll(const char* key, std::ostrstream* text)
+{
+    if (!text)
+        return Enroll(key, "");
+    // str() freezes the buffer, which passes to us: released here, whatever Append does.
+    const auto length = static_cast<std::size_t>(std::max<std::streamsize>(text->pcount(), 0));
+    std::unique_ptr<char[]> buffer(text->str());
+    if (!buffer)
+        return Enroll(key, "");
+    // A text that lacks its terminating NUL is not read past its end.
+    const std::string value(buffer.get(), std::find(buffer.get(), buffer.get() + length, '\0'));
+    return Enroll(key, value.c_str());
+}
+
+const char* PathDictionary::Enroll(const char* key, const char* text)
+{
+    Append(key, text);
+    return GetPath(key);
+}
+
+const char* PathDictionary::GetPath(const char* key) const
+{
+    if (!key)
+        return nullptr;
+    for (int i = 0; i < _count; ++i)
+        if (std::strcmp(_keys[i], key) == 0)
+            return _values[i];
+    return nullptr;
+}
+
+char* PathDictionary::DumpPaths()
+{
+    static constexpr const char* rule = "=======================\n";
+    std::string dump = std::to_string(_count) + " keys\n" + rule;
+    for (int i = 0; i < _count; ++i) {
+        dump += _keys[i];
+        dump += " : ";
+        dump += _values[i];
+        dump += '\n';
+    }
+    dump += rule;
+    return qz::copyText(dump).release();
+}

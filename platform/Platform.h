@@ -1,0 +1,66 @@
+// Platform.h - the library's only boundary to the operating system.
+// Declarations only, in the library's own terms; windows.cpp and posix.cpp implement them.
+#ifndef QZ_PLATFORM_H
+#define QZ_PLATFORM_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qz::platform {
+
+// --- Conventions of the platform's paths and names ---
+
+// The text stored as the product architecture.
+const char* productArchitecture();
+// Whether c separates directories in a path.
+bool isSeparator(char c);
+// The separator put between a directory and an executable name during the search.
+char joinSeparator();
+// Whether an executable name names its file without any search.
+bool isAbsoluteExecutableName(std::string_view name);
+
+// Where a relative executable name is looked for.
+struct ExecutableSearch {
+    bool inCurrentDirectory;
+    bool alongSearchPath;
+};
+ExecutableSearch executableSearchFor(std::string_view relativeName);
+// The characters that separate the entries of PATH.
+std::string_view searchPathDelimiters();
+// The characters that separate the entries of a configuration directory list.
+std::string_view configPathDelimiters();
+// Turns the platform's separators in a home directory into '/'.
+void useForwardSlashes(std::string& path);
+
+// --- Process state ---
+
+// The variable's text, or nothing when it is unset (set-but-empty gives "").
+std::optional<std::string> environment(const char* name);
+// The current directory, or nothing when it cannot be read.
+std::optional<std::string> currentDirectory();
+bool changeDirectory(const char* path);
+
+// --- File system ---
+
+// Whether anything (file or directory) exists at path.
+bool exists(const char* path);
+// Whether the status query of path succeeds, and if so whether it is a directory.
+enum class Status { Missing, Directory, Other };
+Status status(const char* path);
+
+// --- Machine-wide settings ---
+
+// The data of a value below HKEY_LOCAL_MACHINE as an 8-bit caller reads it: string
+// types in the 8-bit code page with their terminator, other types as raw bytes.
+// Nothing when the key or value is missing or the data is larger than maxBytes.
+std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
+                                         std::size_t maxBytes);
+
+// The user's documents folder as the system spells it, or nothing when unknown.
+std::optional<std::string> documentsFolder();
+
+} // namespace qz::platform
+
+#endif

@@ -1,0 +1,27 @@
+// RegistryFile.h - reads machine-wide settings from a registry export (.reg) file,
+// the stand-in for the registry where the system has none. Pure text processing.
+#ifndef QZ_PLATFORM_REGISTRYFILE_H
+#define QZ_PLATFORM_REGISTRYFILE_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qz::regfile {
+
+// The data of value valueName ("" for the default value) of the key keyPath (a full
+// path such as "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor"), as RegQueryValueExA gives it
+// to an 8-bit caller after the file has been imported with regedit: string types in
+// the 8-bit code page with their terminator, other types as their raw bytes.
+// Nothing when the file, key or value is missing, or the data exceeds maxBytes.
+std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
+                                      std::string_view valueName, std::size_t maxBytes);
+
+// The same over a file's contents already in memory.
+std::optional<std::string> queryValueIn(std::string_view contents, std::string_view keyPath,
+                                        std::string_view valueName, std::size_t maxBytes);
+
+} // namespace qz::regfile
+
+#endif

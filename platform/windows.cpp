@@ -1,0 +1,110 @@
+// windows.cpp - the platform layer on Windows; the only file of the library with Win32
+// and C runtime calls of Windows, and the library's loader entry point.
+#include "platform/Platform.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <direct.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace qz::platform {
+
+const char* productArchitecture() { return "win64"; }
+
+// Windows accepts both separators in a path.
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+char joinSeparator() { return '\\'; }
+
+// A drive path ("C:\x", "C:/x") or a UNC path ("\\server", "//server").
+bool isAbsoluteExecutableName(std::string_view name)
+{
+    if (name.size() >= 3 && name[1] == ':' && (name[2] == '\\' || name[2] == '/'))
+        return true;
+    return name.substr(0, 2) == "\\\\" || name.substr(0, 2) == "//";
+}
+
+// A relative name, with or without directories, is looked for in the current
+// directory first and then along PATH.
+ExecutableSearch executableSearchFor(std::string_view) { return {true, true}; }
+
+std::string_view searchPathDelimiters() { return ",;"; }
+
+std::string_view configPathDelimiters() { return ",;"; }
+
+void useForwardSlashes(std::string& path)
+{
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+}
+
+std::optional<std::string> environment(const char* name)
+{
+    if (const char* value = std::getenv(name))
+        return std::string(value);
+    return std::nullopt;
+}
+
+std::optional<std::string> currentDirectory()
+{
+    // _getcwd allocates a buffer that fits when given none.
+    char* text = _getcwd(nullptr, 0);
+    if (!text)
+        return std::nullopt;
+    std::string directory(text);
+    std::free(text);
+    return directory;
+}
+
+bool changeDirectory(const char* path) { return _chdir(path) == 0; }
+
+bool exists(const char* path) { return _access(path, 0) != -1; }
+
+Status status(const char* path)
+{
+    struct _stat64i32 info {};
+    if (_stat64i32(path, &info) != 0)
+        return Status::Missing;
+    return (info.st_mode & _S_IFDIR) ? Status::Directory : Status::Other;
+}
+
+std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
+                                         std::size_t maxBytes)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> data(maxBytes + 1);
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(maxBytes);
+    const LONG result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data.data()), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(data.data(), size);
+}
+
+std::optional<std::string> documentsFolder()
+{
+    char folder[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, folder)))
+        return std::nullopt;
+    return std::string(folder);
+}
+
+} // namespace qz::platform
+
+// The library keeps no per-thread state, so thread notifications are not wanted.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        DisableThreadLibraryCalls(instance);
+    return TRUE;
+}

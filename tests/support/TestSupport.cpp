@@ -1,0 +1,82 @@
+// TestSupport.cpp - temporary trees and environment guards; platform-neutral part.
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace qztest {
+
+std::string currentDirectory() { return nativePath(fs::current_path()); }
+
+EnvGuard::EnvGuard() : _cwd(fs::current_path()) {}
+
+EnvGuard::~EnvGuard()
+{
+    for (auto it = _saved.rbegin(); it != _saved.rend(); ++it)
+        setEnv(it->first, it->second);
+    std::error_code ignored;
+    fs::current_path(_cwd, ignored);
+}
+
+void EnvGuard::remember(const std::string& name) { _saved.emplace_back(name, getEnv(name)); }
+
+void EnvGuard::set(const std::string& name, const std::string& value)
+{
+    remember(name);
+    setEnv(name, value);
+}
+
+void EnvGuard::unset(const std::string& name)
+{
+    remember(name);
+    setEnv(name, std::nullopt);
+}
+
+void EnvGuard::chdir(const fs::path& directory) { fs::current_path(directory); }
+
+TempTree::TempTree()
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    _root = fs::temp_directory_path() /
+            ("qztest-" + std::to_string(random()) + "-" + std::to_string(stamp % 1000000) + "-" +
+             std::to_string(counter++));
+    fs::create_directories(_root);
+    // Resolve links (such as /tmp on some systems) so that paths compare as the
+    // library will see them through the current directory.
+    _root = fs::canonical(_root);
+}
+
+TempTree::~TempTree()
+{
+    std::error_code ignored;
+    fs::remove_all(_root, ignored);
+}
+
+std::string TempTree::path(const std::string& relative) const
+{
+    return relative.empty() ? nativePath(_root) : nativePath(_root / fs::path(relative));
+}
+
+std::string TempTree::mkdir(const std::string& relative) const
+{
+    fs::create_directories(_root / fs::path(relative));
+    return path(relative);
+}
+
+std::string TempTree::touch(const std::string& relative, const std::string& content) const
+{
+    const fs::path file = _root / fs::path(relative);
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << content;
+    return path(relative);
+}
+
+} // namespace qztest

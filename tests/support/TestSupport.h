@@ -1,0 +1,66 @@
+// TestSupport.h - temporary trees and environment guards shared by the tests.
+#ifndef QZ_TESTS_TESTSUPPORT_H
+#define QZ_TESTS_TESTSUPPORT_H
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qztest {
+
+// The process environment as the library reads it. nullopt means unset.
+std::optional<std::string> getEnv(const std::string& name);
+void setEnv(const std::string& name, const std::optional<std::string>& value);
+// Whether the platform can hold a variable that is set to the empty text.
+bool canHoldEmptyVariables();
+
+// The platform's own spelling of a path: backslashes and a drive letter on Windows.
+std::string nativePath(const std::filesystem::path& path);
+// The separator that the library puts between a directory and an executable name.
+char joinSeparator();
+std::string currentDirectory();
+
+// Sets variables and changes the current directory for one test; puts every variable
+// and the current directory back as they were when it is destroyed.
+class EnvGuard {
+public:
+    EnvGuard();
+    ~EnvGuard();
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+    void set(const std::string& name, const std::string& value);
+    void unset(const std::string& name);
+    void chdir(const std::filesystem::path& directory);
+
+private:
+    void remember(const std::string& name);
+    std::vector<std::pair<std::string, std::optional<std::string>>> _saved;
+    std::filesystem::path _cwd;
+};
+
+// A fresh directory tree below the system's temporary folder, removed afterwards.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::filesystem::path& root() const { return _root; }
+    // Native spelling of root()/relative.
+    std::string path(const std::string& relative = "") const;
+    // Creates the directory relative (and its parents); returns its native path.
+    std::string mkdir(const std::string& relative) const;
+    // Creates the file relative (and its parent directories); returns its native path.
+    std::string touch(const std::string& relative, const std::string& content = "") const;
+
+private:
+    std::filesystem::path _root;
+};
+
+} // namespace qztest
+
+#endif

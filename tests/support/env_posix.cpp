@@ -1,0 +1,29 @@
+// env_posix.cpp - the tests' environment and path spelling on POSIX systems.
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+
+namespace qztest {
+
+std::optional<std::string> getEnv(const std::string& name)
+{
+    if (const char* value = std::getenv(name.c_str()))
+        return std::string(value);
+    return std::nullopt;
+}
+
+void setEnv(const std::string& name, const std::optional<std::string>& value)
+{
+    if (value)
+        ::setenv(name.c_str(), value->c_str(), 1);
+    else
+        ::unsetenv(name.c_str());
+}
+
+bool canHoldEmptyVariables() { return true; }
+
+std::string nativePath(const std::filesystem::path& path) { return path.string(); }
+
+char joinSeparator() { return '/'; }
+
+} // namespace qztest

@@ -1,0 +1,30 @@
+// env_windows.cpp - the tests' environment and path spelling on Windows.
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+
+namespace qztest {
+
+std::optional<std::string> getEnv(const std::string& name)
+{
+    if (const char* value = std::getenv(name.c_str()))
+        return std::string(value);
+    return std::nullopt;
+}
+
+// The C runtime removes a variable that is set to the empty text.
+void setEnv(const std::string& name, const std::optional<std::string>& value)
+{
+    _putenv_s(name.c_str(), value ? value->c_str() : "");
+}
+
+bool canHoldEmptyVariables() { return false; }
+
+std::string nativePath(const std::filesystem::path& path)
+{
+    return path.lexically_normal().make_preferred().string();
+}
+
+char joinSeparator() { return '\\'; }
+
+} // namespace qztest
