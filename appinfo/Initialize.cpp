@@ -251,6 +251,9 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
     std::strcpy(_corvanHome, home.c_str());
 
     _SetupInternalPaths();
+    // Only a faulty internal table lacks a key that the published one is built from.
+    if (!_HasRequiredInternalPaths())
+        return 0;
     _SetupPublishedPaths();
     _initialized = true;
     return 1;

@@ -4,3 +4,8 @@
 void QZApplicationInfo::_SetupPublishedPaths()
 {
 }
+
+bool QZApplicationInfo::_HasRequiredInternalPaths() const
+{
+    return true;
+}

@@ -170,6 +170,7 @@ private:
     void _BuildTitles();
     void _BuildCopyrightStatement(int firstYear, int lastYear);
     void _BuildRegistryPaths();
+    bool _HasRequiredInternalPaths() const;
 
     std::shared_ptr<_Buffers> _buffers;
 };
