@@ -40,6 +40,15 @@ void EnvGuard::unset(const std::string& name)
 
 void EnvGuard::chdir(const fs::path& directory) { fs::current_path(directory); }
 
+void EnvGuard::isolate()
+{
+    for (const char* name : {"CORVAN_HOME", "CORVAN_ARCH", "DISPLAY", "QZ_MSG_HELP", "QZDISPLAY_BUILD",
+                             "RY_DLL_PATH", "QZFL_HOME", "DVK_HOME", "QZ_CONFIG_PATH"})
+        unset(name);
+    // Only the Linux build reads this; a file that does not exist is an empty registry.
+    set("CORVAN_REGISTRY", (fs::temp_directory_path() / "qztest-no-registry.reg").string());
+}
+
 TempTree::TempTree()
 {
     static std::atomic<unsigned> counter{0};

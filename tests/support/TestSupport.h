@@ -15,6 +15,10 @@ std::optional<std::string> getEnv(const std::string& name);
 void setEnv(const std::string& name, const std::optional<std::string>& value);
 // Whether the platform can hold a variable that is set to the empty text.
 bool canHoldEmptyVariables();
+// Whether a bare executable name is looked for in the current directory before PATH.
+bool bareNamesSearchCurrentDirectory();
+// The character that separates PATH entries.
+char searchPathDelimiter();
 
 // The platform's own spelling of a path: backslashes and a drive letter on Windows.
 std::string nativePath(const std::filesystem::path& path);
@@ -34,6 +38,9 @@ public:
     void set(const std::string& name, const std::string& value);
     void unset(const std::string& name);
     void chdir(const std::filesystem::path& directory);
+    // Unsets every variable that the library reads, and points the registry stand-in
+    // at nothing, so that the machine's own settings cannot leak into a test.
+    void isolate();
 
 private:
     void remember(const std::string& name);

@@ -26,4 +26,8 @@ std::string nativePath(const std::filesystem::path& path) { return path.string()
 
 char joinSeparator() { return '/'; }
 
+bool bareNamesSearchCurrentDirectory() { return false; }
+
+char searchPathDelimiter() { return ':'; }
+
 } // namespace qztest

@@ -27,4 +27,8 @@ std::string nativePath(const std::filesystem::path& path)
 
 char joinSeparator() { return '\\'; }
 
+bool bareNamesSearchCurrentDirectory() { return true; }
+
+char searchPathDelimiter() { return ';'; }
+
 } // namespace qztest
