@@ -90,11 +90,7 @@ char* QZApplicationInfo::GetSpecifiedPath(const char* key) const
 
 void QZApplicationInfo::GetSysVar(const char* name, char* value, unsigned int size) const
 {
-    if (!value)
-        return;
-    value[0] = '\0';
-    if (_initialized && size >= 1)
-        _GetSysVar(name, value, size);
+    GetSysVarOrigin(name, value, size);
 }
 
 char* QZApplicationInfo::DumpPaths() { return _publishedPaths.DumpPaths(); }

@@ -121,6 +121,12 @@ public:
     // Text dump of the published table; the caller releases it with delete[].
     char* DumpPaths();
 
+    // Where a system variable's value was found.
+    enum SysVarOrigin : int { SysVarNowhere = 0, SysVarEnvironment = 1, SysVarRegistry = 2 };
+    // GetSysVar that also tells where the value came from (SysVarNowhere when value
+    // is left empty), for tools that explain the record.
+    SysVarOrigin GetSysVarOrigin(const char* name, char* value, unsigned int size) const;
+
 protected:
     static int _AttemptAppendingExtension(char* path, char* extension);
     static int _AttemptAppendingExtensions(char* path);
@@ -171,6 +177,7 @@ private:
     void _BuildCopyrightStatement(int firstYear, int lastYear);
     void _BuildRegistryPaths();
     bool _HasRequiredInternalPaths() const;
+    SysVarOrigin _LookUpSysVar(const char* name, char* value, unsigned int size) const;
 
     std::shared_ptr<_Buffers> _buffers;
 };

@@ -28,15 +28,32 @@ bool copyIfFits(std::string_view text, char* value, unsigned int size)
 
 void QZApplicationInfo::_GetSysVar(const char* name, char* value, unsigned int size) const
 {
+    _LookUpSysVar(name, value, size);
+}
+
+QZApplicationInfo::SysVarOrigin QZApplicationInfo::GetSysVarOrigin(const char* name, char* value,
+                                                                    unsigned int size) const
+{
+    if (!value)
+        return SysVarNowhere;
+    value[0] = '\0';
+    if (!_initialized || size < 1)
+        return SysVarNowhere;
+    return _LookUpSysVar(name, value, size);
+}
+
+QZApplicationInfo::SysVarOrigin QZApplicationInfo::_LookUpSysVar(const char* name, char* value,
+                                                                  unsigned int size) const
+{
     if (!value || size == 0)
-        return;
+        return SysVarNowhere;
     value[0] = '\0';
     const std::string variable = name ? name : "";
 
     // An environment variable set to the empty text counts as absent.
     if (const auto text = qz::platform::environment(variable.c_str()))
         if (copyIfFits(*text, value, size) && value[0] != '\0')
-            return;
+            return SysVarEnvironment;
 
     // "A\B\C" names the value C of the key <base>\A\B; "A\" the default value of <base>\A.
     std::string keyPath = _systemBaseRegistryPath ? _systemBaseRegistryPath : "";
@@ -48,8 +65,8 @@ void QZApplicationInfo::_GetSysVar(const char* name, char* value, unsigned int s
     }
     const auto data = qz::platform::registryValue(keyPath, valueName, kRegistryDataRoom);
     if (!data)
-        return;
+        return SysVarNowhere;
     // Whatever type the value has, its bytes up to the first NUL are taken as text.
     const std::string_view text(data->data(), std::min(data->find('\0'), data->size()));
-    copyIfFits(text, value, size);
+    return copyIfFits(text, value, size) && !text.empty() ? SysVarRegistry : SysVarNowhere;
 }

@@ -51,7 +51,10 @@ public:
     bool FindFilePath(char* directory, char* fileName);
     // Searches the first count steps (current directory, home, configuration
     // directories, production installation directory) for fileName. On success the
-    // directory where it lies is in directory, which must hold 1024 bytes.
+    // directory where it lies is in directory, which must hold 1024 bytes; on failure
+    // it holds what the last step tried (the empty text past step 4). A directory of
+    // 1024 bytes or more with its terminator does not fit and is passed over, as if
+    // the file were not there. False at once, directory untouched, when count < 1.
     bool GetFilePath(char* fileName, char* const directory, int count);
 
 protected:

@@ -1,0 +1,41 @@
+// Report.h - what qzpaths prints for each of its subcommands, as text or as JSON.
+#ifndef QZPATHS_REPORT_H
+#define QZPATHS_REPORT_H
+
+#include <QZApplicationInfo.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qzpaths {
+
+// Exit codes of every subcommand.
+enum Exit { Success = 0, Negative = 1, UsageOrInitialize = 2 };
+
+struct Output {
+    bool json = false;
+    bool colour = false;
+};
+
+// The record, with the one protected answer that the tool shows.
+class Record : public QZApplicationInfo {
+public:
+    bool sandbox() { return _IsSandbox(); }
+};
+
+// The published table in its order, from the record's own dump.
+std::vector<std::pair<std::string, std::string>> publishedEntries(Record& record);
+
+// Why Initialize failed, read from what it left set; one line without a newline.
+std::string initializeFailure(Record& record, const std::string& executable);
+
+int printSummary(Record& record, const Output& output);
+int printGet(Record& record, const std::vector<std::string>& keys, const Output& output);
+int printDump(Record& record);
+int printSysVar(Record& record, const std::vector<std::string>& names, const Output& output);
+int printConfig(Record& record, const std::string& file, const Output& output);
+
+} // namespace qzpaths
+
+#endif

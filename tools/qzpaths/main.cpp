@@ -1,0 +1,83 @@
+// main.cpp - qzpaths: runs the library's own Initialize as an application would, and
+// shows what it found.
+#include "Report.h"
+#include "Terminal.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+struct Settings {
+    std::string name = "Ryndel";
+    float version = 10.0f;
+    int patch = 0;
+    std::string executable;
+    std::string email = "support@corvan-engineering.example";
+    bool json = false;
+};
+
+void addApplicationOptions(CLI::App& app, Settings& settings)
+{
+    app.add_option("-n,--name", settings.name, "Application name passed to Initialize")->capture_default_str();
+    app.add_option("-v,--app-version", settings.version, "Application version")->capture_default_str();
+    app.add_option("-p,--patch", settings.patch, "Patch level (0 for none)")->capture_default_str();
+    app.add_option("-e,--exe", settings.executable,
+                   "Executable name as the application was started (default: this program)");
+    app.add_flag("--json", settings.json, "Print JSON for other tools to read");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace qzpaths;
+    CLI::App app{"qzpaths: where the suite's applications find everything.\n"
+                 "Without a subcommand: a summary of the record followed by the published paths."};
+    app.set_version_flag("--version", "qzpaths 10.0build60");
+    Settings settings;
+    addApplicationOptions(app, settings);
+    // Options of the application may also follow the subcommand; subcommands take this
+    // from the app when they are added.
+    app.fallthrough();
+
+    auto* get = app.add_subcommand("get", "Print the values of published keys, one a line");
+    std::vector<std::string> keys;
+    get->add_option("KEY", keys, "Published keys")->required();
+    auto* dump = app.add_subcommand("dump", "Print the library's own dump of the published table");
+    auto* sysvar = app.add_subcommand("sysvar", "Print system variables and where each came from");
+    std::vector<std::string> names;
+    sysvar->add_option("NAME", names, "Variable names")->required();
+    auto* config = app.add_subcommand("config", "Where a configuration file is found, and every place read");
+    std::string file;
+    config->add_option("FILE", file, "Configuration file name")->required();
+    app.require_subcommand(0, 1);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? Success : UsageOrInitialize;
+    }
+
+    const std::string executable = settings.executable.empty() ? std::string(argv[0]) : settings.executable;
+    Record record;
+    if (!record.Initialize(settings.name.c_str(), settings.version, settings.email.c_str(), executable.c_str(),
+                           settings.patch, 2009, 2009)) {
+        std::cerr << "qzpaths: cannot initialize: " << initializeFailure(record, executable) << '\n';
+        return UsageOrInitialize;
+    }
+
+    const Output output{settings.json, stdoutIsColourTerminal() && !std::getenv("NO_COLOR")};
+    if (*get)
+        return printGet(record, keys, output);
+    if (*dump)
+        return printDump(record);
+    if (*sysvar)
+        return printSysVar(record, names, output);
+    if (*config)
+        return printConfig(record, file, output);
+    return printSummary(record, output);
+}
