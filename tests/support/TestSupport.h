@@ -19,6 +19,14 @@ bool canHoldEmptyVariables();
 bool bareNamesSearchCurrentDirectory();
 // The character that separates PATH entries.
 char searchPathDelimiter();
+// The product architecture that the platform's paths are named for.
+std::string productArchitecture();
+// The documents folder that the system reports while HOME names home and
+// XDG_CONFIG_HOME names a folder without user-dirs.dirs.
+std::string documentsFolderFor(const std::string& home);
+// Whether HOME and XDG_CONFIG_HOME decide the documents folder, so that tests can take
+// it away or move it.
+bool documentsFolderFollowsHome();
 
 // The platform's own spelling of a path: backslashes and a drive letter on Windows.
 std::string nativePath(const std::filesystem::path& path);

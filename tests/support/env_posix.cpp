@@ -30,4 +30,10 @@ bool bareNamesSearchCurrentDirectory() { return false; }
 
 char searchPathDelimiter() { return ':'; }
 
+std::string productArchitecture() { return "linux64"; }
+
+std::string documentsFolderFor(const std::string& home) { return home; }
+
+bool documentsFolderFollowsHome() { return true; }
+
 } // namespace qztest

@@ -1,6 +1,9 @@
 // env_windows.cpp - the tests' environment and path spelling on Windows.
 #include "support/TestSupport.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <cstdlib>
 
 namespace qztest {
@@ -30,5 +33,17 @@ char joinSeparator() { return '\\'; }
 bool bareNamesSearchCurrentDirectory() { return true; }
 
 char searchPathDelimiter() { return ';'; }
+
+std::string productArchitecture() { return "win64"; }
+
+std::string documentsFolderFor(const std::string&)
+{
+    char folder[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, folder)))
+        return "";
+    return folder;
+}
+
+bool documentsFolderFollowsHome() { return false; }
 
 } // namespace qztest
