@@ -175,9 +175,11 @@ void QZApplicationInfo::_WalkUpToSandbox()
     if (!platform::changeDirectory(level.c_str()))
         return;
     for (;;) {
+        _NoteWalkLevel(level.c_str());
         if (isExistingDirectory(kSandboxMarker)) {
             _corvanHome = _Keep(level.c_str());
             _sandbox = true;
+            _homeOrigin = HomeFromWalk;
             return;
         }
         platform::changeDirectory("..");
@@ -233,8 +235,9 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
     if (*value)
         _architecture = _Keep(value);
 
-    _GetSysVar("CORVAN_HOME", value, sizeof value);
+    const SysVarOrigin homeOrigin = _LookUpSysVar("CORVAN_HOME", value, sizeof value);
     if (*value) {
+        _homeOrigin = homeOrigin == SysVarRegistry ? HomeFromRegistry : HomeFromEnvironment;
         // Only one trailing separator goes: "D:\qz\\" keeps one.
         std::string home = value;
         if (platform::isSeparator(home.back()))

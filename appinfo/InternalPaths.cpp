@@ -115,12 +115,16 @@ void QZApplicationInfo::_SetupInternalPaths()
     // The front end's own folder wins; RY_DLL_PATH only stands in when that has no
     // library, and only when it names something (an empty value names nothing).
     std::string runtimeLibrary = feBin + "/" + feRuntime;
+    PathOrigin runtimeOrigin = PathDefault;
     if (!platform::exists(runtimeLibrary.c_str())) {
         const std::string elsewhere = platform::environment("RY_DLL_PATH").value_or("");
-        if (!elsewhere.empty() && platform::exists(elsewhere.c_str()))
+        if (!elsewhere.empty() && platform::exists(elsewhere.c_str())) {
             runtimeLibrary = elsewhere + "/" + feRuntime;
+            runtimeOrigin = PathFromEnvironment;
+        }
     }
     add("fe_rtl", runtimeLibrary);
+    _NotePathOrigin("ry_module", "RY_DLL_PATH", runtimeOrigin);
 
     const std::string templates = home + "/templates";
     add("rytemplates_rootdir", templates);

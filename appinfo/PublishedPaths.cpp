@@ -43,8 +43,10 @@ constexpr const char* kFrontEndTemplateUsers[] = {"Ryndel", "Obrenn"};
 struct Row {
     const char* key;
     Piece pieces[5];
-    // An environment variable whose text, when it has one, is the whole value instead.
+    // An environment variable whose text, when it has one, is the whole value instead,
+    // and the entries whose values therefore follow it.
     const char* override = nullptr;
+    const char* decides[4] = {};
 };
 
 // The published keys in the order in which they are stored; each value is its pieces joined.
@@ -122,11 +124,14 @@ constexpr Row kRows[] = {
     {"brevik_bindir", {in("brevik_bindir")}},
     {"brevik_launchdir", {in("brevik_launchdir")}},
     {"brevik_launch", {in("brevik_launch")}},
-    {"fl_rootdir", {home, text("/javaapps/"), architecture, text("/flgr")}, "QZFL_HOME"},
+    {"fl_rootdir",
+     {home, text("/javaapps/"), architecture, text("/flgr")},
+     "QZFL_HOME",
+     {"fl_rootdir", "fl_scriptdir", "qz_fl_dir", "qz_fli_dir"}},
     {"fl_scriptdir", {published("fl_rootdir"), text("/fltcl")}},
     {"qz_fl_dir", {published("fl_rootdir")}},
     {"qz_fli_dir", {published("fl_scriptdir")}},
-    {"dvk_rootdir", {home, text("/javaapps/"), architecture, text("/dvk")}, "DVK_HOME"},
+    {"dvk_rootdir", {home, text("/javaapps/"), architecture, text("/dvk")}, "DVK_HOME", {"dvk_rootdir", "dvk_scriptdir"}},
     {"dvk_scriptdir", {published("dvk_rootdir"), text("/tcl")}},
 };
 
@@ -156,6 +161,22 @@ static_assert(publishedPiecesComeFirst(), "a published piece names a later or un
 
 } // namespace
 
+namespace {
+
+QZApplicationInfo::PathOrigin originOf(QZApplicationInfo::SysVarOrigin origin)
+{
+    switch (origin) {
+    case QZApplicationInfo::SysVarEnvironment:
+        return QZApplicationInfo::PathFromEnvironment;
+    case QZApplicationInfo::SysVarRegistry:
+        return QZApplicationInfo::PathFromRegistry;
+    default:
+        return QZApplicationInfo::PathDefault;
+    }
+}
+
+} // namespace
+
 // The required internal keys are exactly those that the rows read.
 bool QZApplicationInfo::_HasRequiredInternalPaths() const
 {
@@ -178,13 +199,15 @@ void QZApplicationInfo::_SetupPublishedPaths()
         return;
 
     char helpValue[kSysVarSize] = "";
-    _GetSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue);
+    const SysVarOrigin helpOrigin = _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue);
     const std::string help = *helpValue ? helpValue : std::string(_corvanHome) + "/help";
+    _NotePathOrigin("qz_help_dir", "QZ_MSG_HELP", originOf(helpOrigin));
 
     const char* templatesKey = "plttemplates_rootdir";
     for (const char* name : kFrontEndTemplateUsers)
         if (std::strcmp(_applicationName, name) == 0)
             templatesKey = "rytemplates_rootdir";
+    _NotePathOrigin("TEMPLATES_DIR", "application name", PathFromApplicationName);
 
     auto pieceText = [&](const Piece& piece) -> std::string_view {
         switch (piece.from) {
@@ -210,11 +233,17 @@ void QZApplicationInfo::_SetupPublishedPaths()
 
     for (const Row& row : kRows) {
         // A variable that is set but empty names no folder and counts as unset.
-        if (row.override)
-            if (const auto value = qz::platform::environment(row.override); value && !value->empty()) {
+        if (row.override) {
+            const auto value = qz::platform::environment(row.override);
+            const bool overridden = value && !value->empty();
+            for (const char* key : row.decides)
+                if (key)
+                    _NotePathOrigin(key, row.override, overridden ? PathFromEnvironment : PathDefault);
+            if (overridden) {
                 _publishedPaths.Enroll(row.key, value->c_str());
                 continue;
             }
+        }
         std::string value;
         for (const Piece& piece : row.pieces)
             value += pieceText(piece);

@@ -127,6 +127,31 @@ public:
     // is left empty), for tools that explain the record.
     SysVarOrigin GetSysVarOrigin(const char* name, char* value, unsigned int size) const;
 
+    // How Initialize found the home, for tools that explain the record.
+    enum HomeOrigin : int {
+        HomeNotFound = 0,        // no home (yet)
+        HomeFromEnvironment = 1, // CORVAN_HOME in the environment
+        HomeFromRegistry = 2,    // CORVAN_HOME in the registry
+        HomeFromWalk = 3         // a qzcommon directory at or above the executable
+    };
+    HomeOrigin GetHomeOrigin() const;
+    // The directories in which the upward walk looked for qzcommon, in order; the last
+    // is the home when the walk found one. Null when index is out of range.
+    int GetWalkLevelCount() const;
+    const char* GetWalkLevel(int index) const;
+
+    // What decided a published entry whose value a setting can change.
+    enum PathOrigin : int {
+        PathNotDecided = 0,          // no setting decides this entry
+        PathDefault = 1,             // the setting was not used; the default stands
+        PathFromEnvironment = 2,     // the setting's value, from the environment
+        PathFromRegistry = 3,        // the setting's value, from the registry
+        PathFromApplicationName = 4  // chosen by the application's name
+    };
+    // For such an entry, setting receives the name of the setting (owned by the
+    // library); for any other key it receives null and PathNotDecided is returned.
+    PathOrigin GetPathOrigin(const char* key, const char** setting) const;
+
 protected:
     static int _AttemptAppendingExtension(char* path, char* extension);
     static int _AttemptAppendingExtensions(char* path);
@@ -178,8 +203,11 @@ private:
     void _BuildRegistryPaths();
     bool _HasRequiredInternalPaths() const;
     SysVarOrigin _LookUpSysVar(const char* name, char* value, unsigned int size) const;
+    void _NotePathOrigin(const char* key, const char* setting, PathOrigin origin);
+    void _NoteWalkLevel(const char* level);
 
     std::shared_ptr<_Buffers> _buffers;
+    HomeOrigin _homeOrigin = HomeNotFound;
 };
 
 #endif

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace fs = std::filesystem;
 using qztest::EnvGuard;
@@ -412,4 +413,50 @@ TEST(DirectoryCut, DrivePathsKeepTheDriveOnlyOnWindows)
     Probe::_Directory(buffer.data());
     const std::string expected = qztest::joinSeparator() == '\\' ? "C:" : "C:\\app.exe";
     EXPECT_EQ(std::string(buffer.c_str()), expected);
+}
+
+TEST_F(InitializeTest, HomeOriginAndWalkLevelsTellHowTheHomeWasFound)
+{
+    tree.mkdir("dev/qzcommon");
+    const std::string exe = tree.touch("dev/bin/win64/app.exe");
+    Probe walked;
+    EXPECT_EQ(walked.GetHomeOrigin(), QZApplicationInfo::HomeNotFound);
+    ASSERT_EQ(initialize(walked, exe.c_str()), 1);
+    EXPECT_EQ(walked.GetHomeOrigin(), QZApplicationInfo::HomeFromWalk);
+    ASSERT_EQ(walked.GetWalkLevelCount(), 3);
+    EXPECT_EQ(text(walked.GetWalkLevel(0)), tree.path("dev/bin/win64"));
+    EXPECT_EQ(text(walked.GetWalkLevel(1)), tree.path("dev/bin"));
+    EXPECT_EQ(text(walked.GetWalkLevel(2)), tree.path("dev"));
+    EXPECT_EQ(walked.GetWalkLevel(3), nullptr);
+    EXPECT_EQ(walked.GetWalkLevel(-1), nullptr);
+
+    env.set("CORVAN_HOME", tree.path("dev"));
+    Probe fromEnvironment;
+    ASSERT_EQ(initialize(fromEnvironment, exe.c_str()), 1);
+    EXPECT_EQ(fromEnvironment.GetHomeOrigin(), QZApplicationInfo::HomeFromEnvironment);
+    EXPECT_EQ(fromEnvironment.GetWalkLevelCount(), 0);
+}
+
+TEST_F(InitializeTest, PathOriginsNameTheSettingThatDecidedAnEntry)
+{
+    const std::string exe = installation();
+    env.set("QZ_MSG_HELP", "/docs");
+    env.set("QZFL_HOME", "/fl");
+    Probe info;
+    ASSERT_EQ(initialize(info, exe.c_str()), 1);
+    const char* setting = "untouched";
+    const std::tuple<const char*, QZApplicationInfo::PathOrigin, const char*> cases[] = {
+        {"qz_help_dir", QZApplicationInfo::PathFromEnvironment, "QZ_MSG_HELP"},
+        {"qz_fli_dir", QZApplicationInfo::PathFromEnvironment, "QZFL_HOME"},
+        {"dvk_scriptdir", QZApplicationInfo::PathDefault, "DVK_HOME"},
+        {"ry_module", QZApplicationInfo::PathDefault, "RY_DLL_PATH"},
+        {"TEMPLATES_DIR", QZApplicationInfo::PathFromApplicationName, "application name"},
+    };
+    for (const auto& [key, origin, name] : cases) {
+        EXPECT_EQ(info.GetPathOrigin(key, &setting), origin) << key;
+        EXPECT_STREQ(setting, name) << key;
+    }
+    EXPECT_EQ(info.GetPathOrigin("qz_bindir", &setting), QZApplicationInfo::PathNotDecided);
+    EXPECT_EQ(setting, nullptr);
+    EXPECT_EQ(info.GetPathOrigin(nullptr, nullptr), QZApplicationInfo::PathNotDecided);
 }
