@@ -35,6 +35,13 @@ int printGet(Record& record, const std::vector<std::string>& keys, const Output&
 int printDump(Record& record);
 int printSysVar(Record& record, const std::vector<std::string>& names, const Output& output);
 int printConfig(Record& record, const std::string& file, const Output& output);
+int printCheck(Record& record, const Output& output);
+int printExplain(Record& record, const Output& output);
+
+// The locations without which an installation cannot work: check fails when one is
+// missing. The application's own programs, and the Tcl runtime and scripts it runs on.
+extern const char* const kRequiredLocations[];
+extern const std::size_t kRequiredLocationCount;
 
 } // namespace qzpaths
 

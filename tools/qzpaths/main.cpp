@@ -53,6 +53,13 @@ int main(int argc, char** argv)
     auto* config = app.add_subcommand("config", "Where a configuration file is found, and every place read");
     std::string file;
     config->add_option("FILE", file, "Configuration file name")->required();
+    auto* check = app.add_subcommand(
+        "check", "Probe every published location and show them as a tree below the home.\n"
+                 "Fails (exit 1) when one of the locations an installation cannot work without is\n"
+                 "missing: qz_bindir, qz_tcl_common, tcl_bin, tcl_lib, tk_lib and utility_dir.\n"
+                 "Colour on a terminal unless NO_COLOR is set.");
+    auto* explain = app.add_subcommand(
+        "explain", "How the home was found, step by step, and which setting decided each entry that one can change");
     app.require_subcommand(0, 1);
 
     try {
@@ -79,5 +86,9 @@ int main(int argc, char** argv)
         return printSysVar(record, names, output);
     if (*config)
         return printConfig(record, file, output);
+    if (*check)
+        return printCheck(record, output);
+    if (*explain)
+        return printExplain(record, output);
     return printSummary(record, output);
 }
