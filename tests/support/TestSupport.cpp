@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <iterator>
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -86,6 +88,31 @@ std::string TempTree::touch(const std::string& relative, const std::string& cont
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << content;
     return path(relative);
+}
+
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const TempTree& tree)
+{
+    static std::atomic<unsigned> runs{0};
+    const std::string tag = std::to_string(runs++);
+    const std::string out = tree.path("out-" + tag + ".txt");
+    const std::string err = tree.path("err-" + tag + ".txt");
+    std::string command = quoteArgument(program);
+    for (const std::string& argument : arguments)
+        command += " " + quoteArgument(argument);
+    command += " > " + quoteArgument(out) + " 2> " + quoteArgument(err);
+    const int result = std::system(commandLine(command).c_str());
+    // Text written in the system's text mode: line ends are compared as '\n'.
+    auto slurp = [](const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::string text(std::istreambuf_iterator<char>(in), {});
+        std::string lines;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+                lines += text[i];
+        return lines;
+    };
+    return {exitCodeOf(result), slurp(out), slurp(err)};
 }
 
 } // namespace qztest

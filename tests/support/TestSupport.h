@@ -28,6 +28,13 @@ std::string documentsFolderFor(const std::string& home);
 // it away or move it.
 bool documentsFolderFollowsHome();
 
+// An argument quoted for the system's command processor.
+std::string quoteArgument(const std::string& argument);
+// A command line as std::system must be given it.
+std::string commandLine(const std::string& command);
+// The exit code of a program run with std::system.
+int exitCodeOf(int systemResult);
+
 // The platform's own spelling of a path: backslashes and a drive letter on Windows.
 std::string nativePath(const std::filesystem::path& path);
 // The separator that the library puts between a directory and an executable name.
@@ -75,6 +82,17 @@ public:
 private:
     std::filesystem::path _root;
 };
+
+// What a program printed and returned.
+struct ProcessResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+// Runs program with arguments through the command processor, in the current
+// directory and environment, and collects its output through files in tree.
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const TempTree& tree);
 
 } // namespace qztest
 

@@ -1,6 +1,8 @@
 // env_posix.cpp - the tests' environment and path spelling on POSIX systems.
 #include "support/TestSupport.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 
 namespace qztest {
@@ -35,5 +37,17 @@ std::string productArchitecture() { return "linux64"; }
 std::string documentsFolderFor(const std::string& home) { return home; }
 
 bool documentsFolderFollowsHome() { return true; }
+
+std::string quoteArgument(const std::string& argument)
+{
+    std::string quoted = "'";
+    for (char c : argument)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+int exitCodeOf(int systemResult) { return WIFEXITED(systemResult) ? WEXITSTATUS(systemResult) : -1; }
+
+std::string commandLine(const std::string& command) { return command; }
 
 } // namespace qztest

@@ -46,4 +46,12 @@ std::string documentsFolderFor(const std::string&)
 
 bool documentsFolderFollowsHome() { return false; }
 
+// cmd.exe runs the command line; arguments here never hold quotes of their own.
+std::string quoteArgument(const std::string& argument) { return "\"" + argument + "\""; }
+
+int exitCodeOf(int systemResult) { return systemResult; }
+
+// cmd.exe drops the first and the last quote of a line that begins with one.
+std::string commandLine(const std::string& command) { return "\"" + command + "\""; }
+
 } // namespace qztest
