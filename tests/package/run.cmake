@@ -15,7 +15,8 @@ endfunction()
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${work}/prefix)
 set(toolchain_arg "")
 if(TOOLCHAIN)
-  set(toolchain_arg -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+  # A cross build searches its target's root only; point it at the package directly.
+  set(toolchain_arg -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQZAppInfo_DIR=${work}/prefix/lib/cmake/QZAppInfo)
 endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/package -B ${work}/build -DCMAKE_PREFIX_PATH=${work}/prefix
     -DCMAKE_BUILD_TYPE=Release ${toolchain_arg} -DCMAKE_CXX_FLAGS=-Werror)
