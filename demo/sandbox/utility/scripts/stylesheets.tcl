@@ -1,0 +1,1 @@
+# stylesheet of the demo tree
