@@ -139,19 +139,10 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
     if (!search.alongSearchPath)
         return false;
 
-    // Empty entries and entries that begin with a dot (".", "..", ".\tools") are skipped.
     const std::string searchPath = platform::environment("PATH").value_or("");
-    const std::string_view delimiters = platform::searchPathDelimiters();
-    std::size_t start = 0;
-    while ((start = searchPath.find_first_not_of(delimiters, start)) != std::string::npos) {
-        std::size_t end = searchPath.find_first_of(delimiters, start);
-        if (end == std::string::npos)
-            end = searchPath.size();
-        const std::string entry = searchPath.substr(start, end - start);
-        start = end;
-        if (entry.front() != '.' && acceptIn(entry))
+    for (std::string_view entry : qz::listEntries(searchPath, platform::searchPathDelimiters()))
+        if (acceptIn(std::string(entry)))
             return true;
-    }
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace qz {
 
@@ -24,6 +25,26 @@ inline std::unique_ptr<char[]> copyText(std::string_view text, std::size_t minim
 }
 
 inline std::unique_ptr<char[]> copyText(const char* text) { return copyText(textOf(text)); }
+
+// The entries of a list of directories such as PATH or QZ_CONFIG_PATH, in order. Runs
+// of delimiters give no empty entries, and an entry that begins with '.' (".", "..",
+// ".\tools", ".hidden") names a place relative to wherever the process happens to run,
+// so it is no entry at all. Everything else, blanks included, is kept verbatim.
+inline std::vector<std::string_view> listEntries(std::string_view list, std::string_view delimiters)
+{
+    std::vector<std::string_view> entries;
+    std::size_t start = 0;
+    while ((start = list.find_first_not_of(delimiters, start)) != std::string_view::npos) {
+        std::size_t end = list.find_first_of(delimiters, start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        const std::string_view entry = list.substr(start, end - start);
+        if (entry.front() != '.')
+            entries.push_back(entry);
+        start = end;
+    }
+    return entries;
+}
 
 } // namespace qz
 

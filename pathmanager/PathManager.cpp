@@ -25,25 +25,9 @@ enum Place { ProductionInstallation = 1, ConfigurationDirectories = 2, UserHome 
 
 std::unique_ptr<char[]> directoryBuffer(std::string_view text) { return qz::copyText(text, kDirectorySize); }
 
-// The configuration directories that a list names, in order. Runs of delimiters give
-// no empty pieces; a piece that begins with '.' (".", "..", "./conf", ".hidden") is
-// relative to wherever the process happens to run and is not a configuration
-// directory. Everything else, blanks included, is kept verbatim.
 std::vector<std::string_view> configDirectories(std::string_view list)
 {
-    const std::string_view delimiters = platform::configPathDelimiters();
-    std::vector<std::string_view> directories;
-    std::size_t start = 0;
-    while ((start = list.find_first_not_of(delimiters, start)) != std::string_view::npos) {
-        std::size_t end = list.find_first_of(delimiters, start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        const std::string_view piece = list.substr(start, end - start);
-        if (piece.front() != '.')
-            directories.push_back(piece);
-        start = end;
-    }
-    return directories;
+    return qz::listEntries(list, platform::configPathDelimiters());
 }
 
 bool isEmpty(const char* text) { return !text || !*text; }

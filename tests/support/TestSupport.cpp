@@ -16,6 +16,13 @@ namespace qztest {
 
 std::string currentDirectory() { return nativePath(fs::current_path()); }
 
+std::optional<std::string> getEnv(const std::string& name)
+{
+    if (const char* value = std::getenv(name.c_str()))
+        return std::string(value);
+    return std::nullopt;
+}
+
 EnvGuard::EnvGuard() : _cwd(fs::current_path()) {}
 
 EnvGuard::~EnvGuard()

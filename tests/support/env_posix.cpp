@@ -7,13 +7,6 @@
 
 namespace qztest {
 
-std::optional<std::string> getEnv(const std::string& name)
-{
-    if (const char* value = std::getenv(name.c_str()))
-        return std::string(value);
-    return std::nullopt;
-}
-
 void setEnv(const std::string& name, const std::optional<std::string>& value)
 {
     if (value)

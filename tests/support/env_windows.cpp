@@ -8,13 +8,6 @@
 
 namespace qztest {
 
-std::optional<std::string> getEnv(const std::string& name)
-{
-    if (const char* value = std::getenv(name.c_str()))
-        return std::string(value);
-    return std::nullopt;
-}
-
 // The C runtime removes a variable that is set to the empty text.
 void setEnv(const std::string& name, const std::optional<std::string>& value)
 {
