@@ -15,6 +15,9 @@ namespace qz::regfile {
 // to an 8-bit caller after the file has been imported with regedit: string types in
 // the 8-bit code page with their terminator, other types as their raw bytes.
 // Nothing when the file, key or value is missing, or the data exceeds maxBytes.
+// keyPath is read as RegOpenKeyExA reads it below the root: runs of backslashes and
+// trailing ones count as one; a backslash right after the root, more than 260
+// characters below it, or a key name over 256 characters find nothing.
 std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
                                       std::string_view valueName, std::size_t maxBytes);
 

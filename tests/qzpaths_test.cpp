@@ -79,11 +79,14 @@ TEST_F(QzpathsTest, SummaryShowsTheRecordAndTheWholeCatalogue)
     EXPECT_NE(result.out.find("Title:               Ryndel v10.0\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Home:                " + home + "\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("sandbox"), std::string::npos);
+    EXPECT_NE(result.out.find("Home found by:       a qzcommon directory at or above the executable\n"),
+              std::string::npos);
     EXPECT_NE(result.out.find("Published paths (77):"), std::string::npos);
 
     const json summary = runJson({"--name", "Obrenn", "--patch", "4"});
     EXPECT_EQ(summary["home"], home);
     EXPECT_EQ(summary["sandbox"], true);
+    EXPECT_EQ(summary["homeFoundBy"], "a qzcommon directory at or above the executable");
     EXPECT_EQ(summary["title"], "Obrenn v10.0-004");
     EXPECT_EQ(summary["executable"], exe);
     ASSERT_EQ(summary["published"].size(), 77u);

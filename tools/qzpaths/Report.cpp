@@ -43,6 +43,20 @@ std::vector<std::pair<std::string, std::string>> publishedEntries(Record& record
     return entries;
 }
 
+std::string homeOriginText(QZApplicationInfo::HomeOrigin origin)
+{
+    switch (origin) {
+    case QZApplicationInfo::HomeFromEnvironment:
+        return "CORVAN_HOME in the environment";
+    case QZApplicationInfo::HomeFromRegistry:
+        return "CORVAN_HOME in the registry";
+    case QZApplicationInfo::HomeFromWalk:
+        return "a qzcommon directory at or above the executable";
+    default:
+        return "not found";
+    }
+}
+
 std::string initializeFailure(Record& record, const std::string& executable)
 {
     if (!record.GetApplicationName())
@@ -72,6 +86,7 @@ int printSummary(Record& record, const Output& output)
             {"title", textOf(record.GetApplicationTitle())},
             {"titleNoPatch", textOf(record.GetApplicationTitleNoPatch())},
             {"home", textOf(record.GetCorvanHome())},
+            {"homeFoundBy", homeOriginText(record.GetHomeOrigin())},
             {"sandbox", record.sandbox()},
             {"executable", textOf(record.GetExecutablePath())},
             {"executableDir", nullable(record.GetExecutableDir())},
@@ -86,6 +101,7 @@ int printSummary(Record& record, const Output& output)
     std::cout << "Title:               " << textOf(record.GetApplicationTitle()) << '\n'
               << "Title without patch: " << textOf(record.GetApplicationTitleNoPatch()) << '\n'
               << "Home:                " << textOf(record.GetCorvanHome()) << '\n'
+              << "Home found by:       " << homeOriginText(record.GetHomeOrigin()) << '\n'
               << "Kind:                " << (record.sandbox() ? "sandbox (developer tree)" : "installation") << '\n'
               << "Executable:          " << textOf(record.GetExecutablePath()) << '\n'
               << "Executable dir:      " << textOf(record.GetExecutableDir()) << '\n'

@@ -27,6 +27,9 @@ public:
 // The published table in its order, from the record's own dump.
 std::vector<std::pair<std::string, std::string>> publishedEntries(Record& record);
 
+// How the home was found, in words ("CORVAN_HOME in the environment", ...).
+std::string homeOriginText(QZApplicationInfo::HomeOrigin origin);
+
 // Why Initialize failed, read from what it left set; one line without a newline.
 std::string initializeFailure(Record& record, const std::string& executable);
 
