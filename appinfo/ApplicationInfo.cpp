@@ -46,9 +46,8 @@ QZApplicationInfo& QZApplicationInfo::operator=(const QZApplicationInfo& other) 
 
 char* QZApplicationInfo::_Keep(const char* text, std::size_t minimumSize)
 {
-    auto& texts = _buffers->texts;
-    texts.reserve(texts.size() + 1);
-    return texts.emplace_back(qz::copyText(qz::textOf(text), minimumSize)).get();
+    // A failed growth of the list leaves the new copy to its unique_ptr, which frees it.
+    return _buffers->texts.emplace_back(qz::copyText(qz::textOf(text), minimumSize)).get();
 }
 
 // Back to the state of a new record: what a failed Initialize left is let go.
@@ -116,9 +115,8 @@ const char* QZApplicationInfo::GetWalkLevel(int index) const
 
 void QZApplicationInfo::_NoteWalkLevel(const char* level)
 {
-    auto& levels = _buffers->walkLevels;
-    levels.reserve(levels.size() + 1);
-    levels.push_back(_Keep(level));
+    const char* kept = _Keep(level);
+    _buffers->walkLevels.push_back(kept);
 }
 
 // Keys and setting names are the library's own constant texts.

@@ -49,7 +49,7 @@ void QZApplicationInfo::_SetupInternalPaths()
 {
     // Each row keeps its own copy in the table; later rows are built from the local copies.
     auto add = [this](const char* key, const std::string& value) {
-        _internalPaths.Enroll(key, value.c_str());
+        _internalPaths.Append(key, value.c_str());
         return value;
     };
 

@@ -76,8 +76,11 @@ void PathDictionary::Append(const char* key, const char* value)
         _IncreaseSize(static_cast<int>(std::min<unsigned int>(_growth, INT_MAX)));
     auto keyCopy = qz::copyText(key);
     auto valueCopy = qz::copyText(value);
+    // Room for both copies first, so that a failed allocation stores neither; the room
+    // grows geometrically, as the vector itself would.
     auto& strings = _storage->strings;
-    strings.reserve(strings.size() + 2);
+    if (strings.capacity() - strings.size() < 2)
+        strings.reserve(2 * strings.size() + 2);
     _keys[_count] = strings.emplace_back(std::move(keyCopy)).get();
     _values[_count] = strings.emplace_back(std::move(valueCopy)).get();
     ++_count;
@@ -107,8 +110,9 @@ const char* PathDictionary::GetPath(const char* key) const
 {
     if (!key)
         return nullptr;
+    // The first byte settles most comparisons without a call.
     for (int i = 0; i < _count; ++i)
-        if (std::strcmp(_keys[i], key) == 0)
+        if (_keys[i][0] == key[0] && std::strcmp(_keys[i], key) == 0)
             return _values[i];
     return nullptr;
 }

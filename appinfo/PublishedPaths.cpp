@@ -240,13 +240,13 @@ void QZApplicationInfo::_SetupPublishedPaths()
                 if (key)
                     _NotePathOrigin(key, row.override, overridden ? PathFromEnvironment : PathDefault);
             if (overridden) {
-                _publishedPaths.Enroll(row.key, value->c_str());
+                _publishedPaths.Append(row.key, value->c_str());
                 continue;
             }
         }
         std::string value;
         for (const Piece& piece : row.pieces)
             value += pieceText(piece);
-        _publishedPaths.Enroll(row.key, value.c_str());
+        _publishedPaths.Append(row.key, value.c_str());
     }
 }

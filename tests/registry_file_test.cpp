@@ -262,5 +262,6 @@ TEST(RegistryFile, LargeFileIsReadInOnePassWithoutAllocatingPerLine)
 
     EXPECT_EQ(hexBytes(value), "666f756e6400");
     EXPECT_LT(g_allocations, 20u);
-    EXPECT_LT(seconds, 3.0);
+    // The time is reported, not judged: the benchmarks measure it.
+    RecordProperty("seconds", std::to_string(seconds));
 }
