@@ -1,0 +1,60 @@
+// Fixtures.h - the trees, environment and files that the benchmarks run on, made once
+// per run; and the table of library/baseline pairs whose ratios the run prints.
+#ifndef QZ_BENCH_FIXTURES_H
+#define QZ_BENCH_FIXTURES_H
+
+#include <string>
+#include <vector>
+
+namespace qzbench {
+
+// A developer sandbox below the temporary folder, removed at exit:
+//   home/qzcommon                       the marker, three levels above the executable
+//   home/qz/bin/linux64/ryndel          the executable
+//   path/p01 .. path/p19                empty PATH entries searched before the last
+//   user/.config/user-dirs.dirs         the documents setting
+//   work                                the current directory
+// The registry stand-in names a file that does not exist.
+struct Sandbox {
+    std::string root;
+    std::string home;
+    std::string exeDir;
+    std::string exe;
+    std::string work;
+    std::string user;
+    std::string userDirs;
+    std::string registry;
+    std::vector<std::string> pathEntries; // 20, the executable's directory last
+    std::string path;                     // the entries joined for PATH
+
+    // Sets the environment that Initialize reads (and nothing else of the suite's),
+    // with or without CORVAN_HOME, and makes work the current directory.
+    void enter(bool withCorvanHome) const;
+};
+
+const Sandbox& sandbox();
+
+// A registry export of about 50 MB with the wanted value near its end, generated once
+// into the build tree and kept for later runs.
+struct LargeRegistry {
+    std::string file;
+    std::string keyPath;
+    std::string valueName;
+    std::string expected; // the value's data as the reader gives it
+};
+
+const LargeRegistry& largeRegistry();
+
+// A measured pair: the library's benchmark and the baseline it is held against.
+struct Pair {
+    const char* label;
+    const char* library;
+    const char* baseline;
+    double target; // the ratio not to exceed; 0 when there is none
+};
+
+const std::vector<Pair>& pairs();
+
+} // namespace qzbench
+
+#endif

@@ -1,0 +1,119 @@
+// main.cpp - runs the benchmarks and closes with one line per library/baseline pair:
+// the median time of each over the repetitions, their ratio, and its target. The ratio
+// is taken of CPU times (user and system): on a shared machine they do not count the
+// time the process waits for a core, which wall times do; the wall ratio is shown too.
+#include "Fixtures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    // Colours only on a terminal, so that logs stay plain text.
+    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                const double iterations = static_cast<double>(run.iterations);
+                _cpu[name].push_back(run.cpu_accumulated_time / iterations);
+                _wall[name].push_back(run.real_accumulated_time / iterations);
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                // With --benchmark_report_aggregates_only only the aggregates come here.
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                _cpuMedian[name] = run.GetAdjustedCPUTime() / unit;
+                _wallMedian[name] = run.GetAdjustedRealTime() / unit;
+            }
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\nRatios, library / baseline, CPU time (medians over the repetitions):\n");
+        for (const qzbench::Pair& pair : qzbench::pairs()) {
+            const double library = median(_cpu, pair.library);
+            const double baseline = median(_cpu, pair.baseline);
+            if (library <= 0 || baseline <= 0) {
+                std::printf("  %-52s not measured\n", pair.label);
+                continue;
+            }
+            const double ratio = library / baseline;
+            const double wallRatio = median(_wall, pair.library) / median(_wall, pair.baseline);
+            std::string verdict = "no target";
+            if (pair.target > 0) {
+                char text[48];
+                std::snprintf(text, sizeof text, "target %.1fx: %s", pair.target,
+                              ratio <= pair.target ? "met" : "MISSED");
+                verdict = text;
+            }
+            std::printf("  %-52s %10s / %10s = %5.2fx  (wall %5.2fx; %s)\n", pair.label, timeText(library).c_str(),
+                        timeText(baseline).c_str(), ratio, wallRatio, verdict.c_str());
+        }
+        for (const char* alone : {"path_manager/construction"})
+            if (const double time = median(_cpu, alone); time > 0)
+                std::printf("  %-52s %10s\n", "QZ_PathManager construction", timeText(time).c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    using Times = std::map<std::string, std::vector<double>>;
+
+    double median(const Times& times, const std::string& name) const
+    {
+        const std::map<std::string, double>& medians = &times == &_cpu ? _cpuMedian : _wallMedian;
+        if (const auto given = medians.find(name); given != medians.end())
+            return given->second;
+        const auto found = times.find(name);
+        if (found == times.end() || found->second.empty())
+            return 0;
+        std::vector<double> sorted = found->second;
+        std::sort(sorted.begin(), sorted.end());
+        const std::size_t middle = sorted.size() / 2;
+        return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+    }
+
+    static std::string timeText(double seconds)
+    {
+        char text[32];
+        if (seconds >= 1e-3)
+            std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+        else if (seconds >= 1e-6)
+            std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
+        else
+            std::snprintf(text, sizeof text, "%.1f ns", seconds * 1e9);
+        return text;
+    }
+
+    Times _cpu;
+    Times _wall;
+    std::map<std::string, double> _cpuMedian;
+    std::map<std::string, double> _wallMedian;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
