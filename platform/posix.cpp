@@ -128,9 +128,16 @@ std::optional<std::string> documentsFolder()
 
     std::string folder = *home;
     std::ifstream file(configHome + "/user-dirs.dirs");
-    for (std::string line; std::getline(file, line);) {
-        if (auto value = documentsDirFromLine(line, *home))
-            folder = std::move(*value);
+    // The stream would take an allocation failure for a read error and quietly end the
+    // file there; with badbit raised it reaches the caller, as it does everywhere else.
+    file.exceptions(std::ios::badbit);
+    try {
+        for (std::string line; std::getline(file, line);) {
+            if (auto value = documentsDirFromLine(line, *home))
+                folder = std::move(*value);
+        }
+    } catch (const std::ios_base::failure&) {
+        // A file that cannot be read to its end counts as far as it was read.
     }
     return folder;
 }

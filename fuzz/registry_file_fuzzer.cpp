@@ -1,0 +1,72 @@
+// registry_file_fuzzer.cpp - the registry export file reader over arbitrary file contents,
+// asked for well-known keys and values or for names taken from the input.
+//
+// Input: one selector byte, then (when its high bit is set) a key path and a value name
+// as length-prefixed texts, then the file's contents.
+#include "platform/RegistryFile.h"
+
+#include "FuzzInput.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kKeys[] = {
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvan Engineering, Inc.\\Quazen\\10.0build60",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\App",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.txt",
+    "HKEY_CLASSES_ROOT\\.txt",
+    "HKEY_CURRENT_USER\\Software\\Vendor",
+    "HKEY_LOCAL_MACHINE",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\App\\Sub\\Deeper",
+    "hkey_local_machine\\software\\vendor\\app",
+};
+
+const char* const kValueNames[] = {
+    "", "CORVAN_HOME", "DISPLAY", "v", "Value", "QZ_MSG_HELP", "name with blanks", "@",
+};
+
+// The room that the library's system variable lookup offers, and the other edges.
+constexpr std::size_t kRooms[] = {1023, 0, 1, 4, 1024};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    qzfuzz::Input input(data, size);
+    const std::uint8_t selector = input.byte();
+    std::string key = kKeys[selector % std::size(kKeys)];
+    std::string name = kValueNames[(selector >> 3) % std::size(kValueNames)];
+    if (selector & 0x80) {
+        key = input.text();
+        name = input.text();
+    }
+    const std::size_t room = kRooms[(selector >> 6 & 1) ? input.below(std::size(kRooms)) : 0];
+
+    // An exact copy, so that a read past the contents is a read past an allocation.
+    const std::string rest = input.rest();
+    const std::vector<char> contents(rest.begin(), rest.end());
+    const std::string_view view(contents.data(), contents.size());
+
+    const std::optional<std::string> whole =
+        qz::regfile::queryValueIn(view, key, name, std::numeric_limits<std::size_t>::max());
+    const std::optional<std::string> bounded = qz::regfile::queryValueIn(view, key, name, room);
+
+    // The room only decides whether the data is handed out, never what it is.
+    if (whole && whole->size() <= room)
+        QZ_FUZZ_CHECK(bounded == whole);
+    else
+        QZ_FUZZ_CHECK(!bounded);
+
+    // Names reach the reader as C strings do: nothing after a NUL counts.
+    if (key.find('\0') != std::string::npos || name.find('\0') != std::string::npos)
+        QZ_FUZZ_CHECK(qz::regfile::queryValueIn(view, qzfuzz::asCString(key), qzfuzz::asCString(name),
+                                                std::numeric_limits<std::size_t>::max()) == whole);
+    return 0;
+}
