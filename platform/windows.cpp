@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace qz::platform {
@@ -64,10 +65,21 @@ std::optional<std::string> currentDirectory()
 
 bool changeDirectory(const char* path) { return _chdir(path) == 0; }
 
-bool exists(const char* path) { return _access(path, 0) != -1; }
+namespace {
+
+// No path of Windows is longer than this, but some emulations answer for longer ones.
+constexpr std::size_t kLongestPath = 32767;
+
+bool tooLongToExist(const char* path) { return std::strlen(path) > kLongestPath; }
+
+} // namespace
+
+bool exists(const char* path) { return !tooLongToExist(path) && _access(path, 0) != -1; }
 
 Status status(const char* path)
 {
+    if (tooLongToExist(path))
+        return Status::Missing;
     struct _stat64i32 info {};
     if (_stat64i32(path, &info) != 0)
         return Status::Missing;
