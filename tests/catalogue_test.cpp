@@ -23,6 +23,8 @@ using qztest::TempTree;
 
 namespace {
 
+using qztest::slashed;
+
 using Table = std::vector<std::pair<std::string, std::string>>;
 
 const std::string kRule = "=======================";
@@ -89,12 +91,6 @@ std::string valueOf(const Table& table, const std::string& key)
             return v;
     ADD_FAILURE() << "no key " << key;
     return "";
-}
-
-std::string slashed(std::string path)
-{
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
 }
 
 // The keys the published table is built from; without any of them nothing is published.

@@ -16,6 +16,8 @@ using qztest::TempTree;
 
 namespace {
 
+using qztest::slashed;
+
 // Reads the protected fields that no accessor returns.
 class Probe : public QZApplicationInfo {
 public:
@@ -30,14 +32,6 @@ public:
 };
 
 std::string text(const char* value) { return value ? value : "(null)"; }
-
-std::string slashed(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
 
 class InitializeTest : public ::testing::Test {
 protected:

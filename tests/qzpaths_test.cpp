@@ -18,13 +18,7 @@ using qztest::TempTree;
 
 namespace {
 
-std::string slashed(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
+using qztest::slashed;
 
 std::size_t lineCount(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 

@@ -16,6 +16,14 @@ namespace qztest {
 
 std::string currentDirectory() { return nativePath(fs::current_path()); }
 
+std::string slashed(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
 std::optional<std::string> getEnv(const std::string& name)
 {
     if (const char* value = std::getenv(name.c_str()))

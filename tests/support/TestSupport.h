@@ -35,6 +35,8 @@ std::string commandLine(const std::string& command);
 // The exit code of a program run with std::system.
 int exitCodeOf(int systemResult);
 
+// The path with every backslash turned into '/', as the library stores its home.
+std::string slashed(std::string path);
 // The platform's own spelling of a path: backslashes and a drive letter on Windows.
 std::string nativePath(const std::filesystem::path& path);
 // The separator that the library puts between a directory and an executable name.
