@@ -1,10 +1,11 @@
 // RegistryFile.cpp - reads one value from a registry export (.reg) file as regedit /S and RegQueryValueExA would give it.
 #include "RegistryFile.h"
 
+#include "FileContents.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cstdint>
-#include <fstream>
 #include <iterator>
 #include <limits>
 #include <type_traits>
@@ -1140,21 +1141,10 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
 std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
                                       std::string_view valueName, std::size_t maxBytes)
 {
-    std::ifstream in(filePath, std::ios::binary);
-    if (!in)
+    const std::optional<std::string> contents = platform::fileContents(filePath.c_str());
+    if (!contents)
         return std::nullopt;
-    std::string contents;
-    // Reserving the whole size spares the copies of a growing string; a directory or a
-    // pipe may report no size or a bogus one, and then the string grows as it reads.
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0 && size < (std::streamoff{1} << 31))
-        contents.reserve(static_cast<std::size_t>(size));
-    char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
-        contents.append(chunk, static_cast<std::size_t>(in.gcount()));
-    return queryValueIn(contents, keyPath, valueName, maxBytes);
+    return queryValueIn(*contents, keyPath, valueName, maxBytes);
 }
 
 } // namespace qz::regfile

@@ -1,6 +1,7 @@
 // posix.cpp - the platform layer on Linux and other POSIX systems; the only file of the
 // library with POSIX calls.
 #include "platform/Platform.h"
+#include "platform/FileContents.h"
 #include "platform/RegistryFile.h"
 
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <vector>
 
 namespace qz::platform {
@@ -127,17 +127,13 @@ std::optional<std::string> documentsFolder()
         configHome = *home + "/.config";
 
     std::string folder = *home;
-    std::ifstream file(configHome + "/user-dirs.dirs");
-    // The stream would take an allocation failure for a read error and quietly end the
-    // file there; with badbit raised it reaches the caller, as it does everywhere else.
-    file.exceptions(std::ios::badbit);
-    try {
-        for (std::string line; std::getline(file, line);) {
-            if (auto value = documentsDirFromLine(line, *home))
-                folder = std::move(*value);
-        }
-    } catch (const std::ios_base::failure&) {
-        // A file that cannot be read to its end counts as far as it was read.
+    const std::optional<std::string> file = fileContents((configHome + "/user-dirs.dirs").c_str());
+    std::string_view lines = file ? std::string_view(*file) : std::string_view();
+    while (!lines.empty()) {
+        const std::size_t end = std::min(lines.find('\n'), lines.size());
+        if (auto value = documentsDirFromLine(lines.substr(0, end), *home))
+            folder = std::move(*value);
+        lines.remove_prefix(std::min(end + 1, lines.size()));
     }
     return folder;
 }
