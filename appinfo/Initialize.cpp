@@ -34,11 +34,13 @@ constexpr const char* kExecutableExtensions[] = {"bat", "com", "exe"};
 
 bool appendExtensionIfExists(std::string& path, const char* extension)
 {
-    std::string candidate = path + "." + extension;
-    if (!platform::exists(candidate.c_str()))
-        return false;
-    path = std::move(candidate);
-    return true;
+    const std::size_t bare = path.size();
+    path += '.';
+    path += extension;
+    if (platform::exists(path.c_str()))
+        return true;
+    path.resize(bare);
+    return false;
 }
 
 // The first existing form wins: the name as given, then .bat, .com, .exe.

@@ -3,6 +3,7 @@
 
 #include "appinfo/Text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -14,8 +15,38 @@ using PathDictionary = QZApplicationInfo::PathDictionary;
 // Everything the table owns. Tables that share it (after a copy or an assignment) keep
 // it alive until the last of them is destroyed.
 struct PathDictionary::_Storage {
-    std::vector<std::unique_ptr<char[]>> strings;
+    // Keys and values live in blocks that are never moved or freed before the storage:
+    // a table of paths is filled once at start-up, and one allocation per block instead
+    // of two per entry is most of what filling it costs.
+    std::vector<std::unique_ptr<char[]>> blocks;
+    std::size_t blockUsed = 0;
+    std::size_t blockSize = 0;
     std::vector<std::unique_ptr<char*[]>> arrays;
+
+    // Room for size bytes that stays where it is.
+    char* allocate(std::size_t size)
+    {
+        if (blockSize - blockUsed < size) {
+            constexpr std::size_t kBlockSize = 4096;
+            const std::size_t newSize = std::max(size, kBlockSize);
+            blocks.reserve(blocks.size() + 1);
+            blocks.emplace_back(new char[newSize]);
+            blockUsed = 0;
+            blockSize = newSize;
+        }
+        char* room = blocks.back().get() + blockUsed;
+        blockUsed += size;
+        return room;
+    }
+
+    // A NUL-terminated copy of text.
+    char* keep(std::string_view text)
+    {
+        char* copy = allocate(text.size() + 1);
+        std::copy(text.begin(), text.end(), copy);
+        copy[text.size()] = '\0';
+        return copy;
+    }
 };
 
 namespace {
@@ -74,15 +105,12 @@ void PathDictionary::Append(const char* key, const char* value)
 {
     if (_count == _capacity)
         _IncreaseSize(static_cast<int>(std::min<unsigned int>(_growth, INT_MAX)));
-    auto keyCopy = qz::copyText(key);
-    auto valueCopy = qz::copyText(value);
-    // Room for both copies first, so that a failed allocation stores neither; the room
-    // grows geometrically, as the vector itself would.
-    auto& strings = _storage->strings;
-    if (strings.capacity() - strings.size() < 2)
-        strings.reserve(2 * strings.size() + 2);
-    _keys[_count] = strings.emplace_back(std::move(keyCopy)).get();
-    _values[_count] = strings.emplace_back(std::move(valueCopy)).get();
+    // Both copies are made before either slot is set, so that a failed allocation
+    // stores neither.
+    char* keyCopy = _storage->keep(qz::textOf(key));
+    char* valueCopy = _storage->keep(qz::textOf(value));
+    _keys[_count] = keyCopy;
+    _values[_count] = valueCopy;
     ++_count;
 }
 

@@ -231,20 +231,21 @@ void QZApplicationInfo::_SetupPublishedPaths()
         return {};
     };
 
+    std::string value; // one buffer for every row's value
     for (const Row& row : kRows) {
         // A variable that is set but empty names no folder and counts as unset.
         if (row.override) {
-            const auto value = qz::platform::environment(row.override);
-            const bool overridden = value && !value->empty();
+            const auto setting = qz::platform::environment(row.override);
+            const bool overridden = setting && !setting->empty();
             for (const char* key : row.decides)
                 if (key)
                     _NotePathOrigin(key, row.override, overridden ? PathFromEnvironment : PathDefault);
             if (overridden) {
-                _publishedPaths.Append(row.key, value->c_str());
+                _publishedPaths.Append(row.key, setting->c_str());
                 continue;
             }
         }
-        std::string value;
+        value.clear();
         for (const Piece& piece : row.pieces)
             value += pieceText(piece);
         _publishedPaths.Append(row.key, value.c_str());
