@@ -654,6 +654,7 @@ public:
         const Header header = readHeader(_text, 0, first.end);
         if (header == Header::None)
             return std::nullopt;
+        _exportFile = true;
         Line line;
         while (!_stopped && _lines.next(line)) {
             if (header == Header::Win31)
@@ -663,6 +664,9 @@ public:
         }
         return _found;
     }
+
+    bool exportFile() const { return _exportFile; }
+    bool keyFound() const { return _keyFound; }
 
     // The bytes RegQueryValueExA gives for what the setting stored.
     std::string decode(const Setting& setting)
@@ -779,6 +783,8 @@ private:
             else if (match.names == view.names.size() && match.equal == match.names)
                 _open = Open::Wanted;
         }
+        if (_open == Open::Wanted)
+            _keyFound = true;
     }
 
     // regedit gives up on the whole file at a deletion whose root it cannot read or that
@@ -1060,7 +1066,22 @@ private:
     std::optional<Setting> _found;
     bool _outOfRange = false;
     bool _stopped = false;
+    bool _exportFile = false;
+    bool _keyFound = false;
 };
+
+template <class Text>
+Inspection inspect(const Text& text, const Target& target)
+{
+    Importer<Text> importer(text, target);
+    const std::optional<Setting> setting = importer.run();
+    Inspection found;
+    found.exportFile = importer.exportFile();
+    found.keyFound = importer.keyFound() || setting.has_value();
+    if (setting)
+        found.data = importer.decode(*setting);
+    return found;
+}
 
 template <class Text>
 std::optional<std::string> lookUp(const Text& text, const Target& target)
@@ -1136,6 +1157,26 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
     if (data && data->size() > maxBytes)
         return std::nullopt;
     return data;
+}
+
+Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName)
+{
+    const std::optional<Target> target = makeTarget(keyPath, valueName);
+    if (contents.size() < 2)
+        return {};
+    const bool wide = contents[0] == '\xFF' && contents[1] == '\xFE';
+    std::string replayed;
+    if (containsNul(contents, wide)) {
+        replayed = replayLineBuffer(contents, wide);
+        contents = replayed;
+    }
+    // A key that cannot be reached is still looked for, so that the header is judged.
+    static const Target unreachable{{}, u"\x1"};
+    const Target& wanted = target ? *target : unreachable;
+    Inspection found = wide ? inspect(WideText(contents), wanted) : inspect(NarrowText(contents), wanted);
+    if (!target)
+        found = Inspection{found.exportFile, false, std::nullopt};
+    return found;
 }
 
 std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,

@@ -25,6 +25,14 @@ std::optional<std::string> queryValue(const std::string& filePath, std::string_v
 std::optional<std::string> queryValueIn(std::string_view contents, std::string_view keyPath,
                                         std::string_view valueName, std::size_t maxBytes);
 
+// What a lookup found in a file's contents, for the start-up report.
+struct Inspection {
+    bool exportFile = false;          // the first line is a header that regedit accepts
+    bool keyFound = false;            // the key exists once the file is imported
+    std::optional<std::string> data;  // the value's whole data, whatever its size
+};
+Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName);
+
 } // namespace qz::regfile
 
 #endif

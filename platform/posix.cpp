@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <tuple>
 #include <cstdlib>
 #include <vector>
 
@@ -67,13 +69,63 @@ Status status(const char* path)
     return S_ISDIR(info.st_mode) ? Status::Directory : Status::Other;
 }
 
+namespace {
+
+// The stand-in file for the machine-wide registry, and the variable that named it ("" for
+// the default).
+std::pair<std::string, std::string> registryFile()
+{
+    const std::string named = environment("CORVAN_REGISTRY").value_or("");
+    if (named.empty())
+        return {"/etc/corvan/registry.reg", ""};
+    return {named, "CORVAN_REGISTRY"};
+}
+
+} // namespace
+
 std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
                                          std::size_t maxBytes)
 {
-    std::string file = environment("CORVAN_REGISTRY").value_or("");
-    if (file.empty())
-        file = "/etc/corvan/registry.reg";
-    return regfile::queryValue(file, "HKEY_LOCAL_MACHINE\\" + keyPath, valueName, maxBytes);
+    return regfile::queryValue(registryFile().first, "HKEY_LOCAL_MACHINE\\" + keyPath, valueName, maxBytes);
+}
+
+RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName, std::size_t maxBytes)
+{
+    RegistryRead read;
+    std::tie(read.store, read.storeSetting) = registryFile();
+    read.keyPath = "HKEY_LOCAL_MACHINE\\" + keyPath;
+    read.valueName = valueName;
+    struct stat info {};
+    if (::stat(read.store.c_str(), &info) != 0) {
+        read.storeState = errno == ENOENT || errno == ENOTDIR ? RegistryRead::StoreState::Missing
+                                                              : RegistryRead::StoreState::Unreadable;
+        read.storeReason = std::strerror(errno);
+        return read;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        read.storeState = RegistryRead::StoreState::Directory;
+        return read;
+    }
+    errno = 0;
+    const std::optional<std::string> contents = fileContents(read.store.c_str());
+    if (!contents) {
+        read.storeState = RegistryRead::StoreState::Unreadable;
+        read.storeReason = std::strerror(errno ? errno : EACCES);
+        return read;
+    }
+    regfile::Inspection found = regfile::inspectIn(*contents, read.keyPath, valueName);
+    if (!found.exportFile) {
+        read.storeState = RegistryRead::StoreState::NotAnExportFile;
+        return read;
+    }
+    read.keyFound = found.keyFound;
+    read.valueFound = found.data.has_value();
+    if (found.data) {
+        read.valueBytes = found.data->size();
+        if (found.data->size() <= maxBytes)
+            read.data = std::move(found.data);
+    }
+    return read;
 }
 
 namespace {

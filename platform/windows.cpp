@@ -103,6 +103,28 @@ std::optional<std::string> registryValue(const std::string& keyPath, const std::
     return std::string(data.data(), size);
 }
 
+RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName, std::size_t maxBytes)
+{
+    RegistryRead read;
+    read.store = "HKEY_LOCAL_MACHINE";
+    read.keyPath = "HKEY_LOCAL_MACHINE\\" + keyPath;
+    read.valueName = valueName;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return read;
+    read.keyFound = true;
+    DWORD type = 0;
+    DWORD size = 0;
+    const LONG result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
+        return read;
+    read.valueFound = true;
+    read.valueBytes = size;
+    read.data = registryValue(keyPath, valueName, maxBytes);
+    return read;
+}
+
 std::optional<std::string> documentsFolder()
 {
     char folder[MAX_PATH + 1] = {};
