@@ -33,6 +33,7 @@ Probe probe(const std::string& text)
     // Prefixes are cut from the text itself, so that a component is named in the bytes
     // the library gave.
     std::string reached;
+    bool reachedDirectory = true;
     for (std::size_t end = 0; end <= text.size(); ++end) {
         if (end < text.size() && !isSeparator(text[end]))
             continue;
@@ -41,11 +42,15 @@ Probe probe(const std::string& text)
         const std::string prefix = text.substr(0, end);
         if (!fs::u8path(prefix).has_relative_path())
             continue; // a drive
+        // Windows answers "not found" where POSIX says "not a directory".
+        if (!reachedDirectory)
+            return {Presence::Missing, reached, "is not a directory"};
         std::error_code error;
         const fs::file_status status = fs::status(fs::u8path(prefix), error);
         if (error || !fs::exists(status))
             return failure(error, prefix, reached);
         reached = prefix;
+        reachedDirectory = fs::is_directory(status);
     }
     // Everything on the way is there; the location itself must also open.
     const fs::path path = fs::u8path(text);
