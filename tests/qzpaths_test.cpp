@@ -37,6 +37,8 @@ protected:
                                       "third_party/tcl/tcl8.4.13/" + arch + "/lib/tk8.4"})
             tree.mkdir("dev/" + dir);
         exe = tree.touch("dev/qz/bin/" + arch + "/ryndel.exe");
+        // An executable that may be run: qzpaths warns about one that may not.
+        std::filesystem::permissions(exe, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
         home = slashed(tree.path("dev"));
     }
 

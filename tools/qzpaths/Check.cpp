@@ -1,16 +1,12 @@
 // Check.cpp - qzpaths check: every published location probed, shown as a tree of
-// directories below the home.
-#include "Report.h"
-
-#include <nlohmann/json.hpp>
+// directories below the home or as a list of what is not there.
+#include "Commands.h"
+#include "JsonText.h"
+#include "Probe.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 #include <map>
-#include <set>
-
-using json = nlohmann::ordered_json;
 
 namespace qzpaths {
 
@@ -19,18 +15,12 @@ const std::size_t kRequiredLocationCount = std::size(kRequiredLocations);
 
 namespace {
 
-bool isRequired(const std::string& key)
-{
-    return std::find_if(std::begin(kRequiredLocations), std::end(kRequiredLocations),
-                        [&](const char* required) { return key == required; }) != std::end(kRequiredLocations);
-}
-
 // A published location: a key whose value names a place in the file system. Fragments
-// such as an empty documents folder name nothing and are not probed.
+// such as an empty documents folder name nothing and are probed only when required.
 struct Location {
     std::string key;
     std::string path;
-    bool exists;
+    Probe probe;
     bool required;
 };
 
@@ -40,12 +30,14 @@ struct Node {
     std::vector<const Location*> locations;
 };
 
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
 std::vector<std::string> componentsOf(const std::string& relative)
 {
     std::vector<std::string> parts;
     std::string part;
-    for (char c : relative) {
-        if (c == '/' || c == '\\') {
+    for (const char c : relative) {
+        if (isSeparator(c)) {
             if (!part.empty())
                 parts.push_back(part);
             part.clear();
@@ -58,125 +50,195 @@ std::vector<std::string> componentsOf(const std::string& relative)
     return parts;
 }
 
-class TreePrinter {
+// Whether path lies at or below home: the home itself or a path that continues it with
+// a separator (a sibling "/opt/suite2" is not below "/opt/suite").
+bool isBelow(const std::string& path, const std::string& home)
+{
+    return path.compare(0, home.size(), home) == 0 &&
+           (path.size() == home.size() || isSeparator(path[home.size()]) || (!home.empty() && isSeparator(home.back())));
+}
+
+class Marks {
 public:
-    explicit TreePrinter(bool colour) : _colour(colour) {}
+    explicit Marks(bool colour) : _colour(colour) {}
 
-    void print(const Node& node, const std::string& indent) const
+    std::string mark(const Location& location) const
     {
-        std::size_t left = node.children.size();
-        for (const auto& [name, child] : node.children) {
-            const bool last = --left == 0;
-            std::cout << indent << (last ? "`-- " : "|-- ") << name;
-            printMarks(child);
-            std::cout << '\n';
-            print(child, indent + (last ? "    " : "|   "));
+        const Presence presence = location.probe.presence;
+        std::string word = presenceName(presence);
+        if (location.required && presence != Presence::Present) {
+            std::transform(word.begin(), word.end(), word.begin(), [](char c) { return static_cast<char>(c - 'a' + 'A'); });
+            word += ", required";
         }
-    }
-
-    void printMarks(const Node& node) const
-    {
-        if (node.locations.empty())
-            return;
-        const bool exists = node.locations.front()->exists;
-        std::cout << "  " << mark(exists, std::any_of(node.locations.begin(), node.locations.end(),
-                                                         [](const Location* l) { return l->required; }));
-        std::cout << "  ";
-        for (std::size_t i = 0; i < node.locations.size(); ++i)
-            std::cout << (i ? ", " : "") << node.locations[i]->key;
-    }
-
-    std::string mark(bool exists, bool required) const
-    {
-        const std::string word = exists ? "[ok]" : required ? "[MISSING, required]" : "[missing]";
+        word = "[" + word + "]";
         if (!_colour)
             return word;
-        return std::string(exists ? "\033[32m" : required ? "\033[1;31m" : "\033[33m") + word + "\033[0m";
+        const char* colour = presence == Presence::Present ? "\033[32m" : location.required ? "\033[1;31m" : "\033[33m";
+        return colour + word + "\033[0m";
+    }
+
+    // "  [mark]  key, key  (detail)" for the locations of one path.
+    std::string marks(const std::vector<const Location*>& locations) const
+    {
+        if (locations.empty())
+            return "";
+        Location shown = *locations.front();
+        shown.required = std::any_of(locations.begin(), locations.end(), [](const Location* l) { return l->required; });
+        std::string text = "  " + mark(shown) + "  ";
+        for (std::size_t i = 0; i < locations.size(); ++i)
+            text += (i ? ", " : "") + locations[i]->key;
+        return text + detail(shown);
+    }
+
+    // The component that decides, when it is not simply the location itself missing.
+    static std::string detail(const Location& location)
+    {
+        const Probe& probe = location.probe;
+        if (probe.presence == Presence::Present ||
+            (probe.presence == Presence::Missing && probe.at == location.path && probe.reason == "does not exist"))
+            return "";
+        return "  (" + probeDetail(probe) + ")";
+    }
+
+    std::string warning(const std::string& text) const
+    {
+        return _colour ? "\033[1;31m" + text + "\033[0m" : text;
     }
 
 private:
     bool _colour;
 };
 
-std::vector<Location> probe(Record& record)
+void printTree(const Node& node, const std::string& indent, const Marks& marks)
 {
-    std::vector<Location> locations;
-    for (const auto& [key, value] : publishedEntries(record)) {
-        if (value.empty())
-            continue;
-        std::error_code error;
-        const bool exists = std::filesystem::exists(std::filesystem::u8path(value), error);
-        locations.push_back({key, value, exists, isRequired(key)});
+    std::size_t left = node.children.size();
+    for (const auto& [name, child] : node.children) {
+        const bool last = --left == 0;
+        std::cout << indent << (last ? "`-- " : "|-- ") << name << marks.marks(child.locations) << '\n';
+        printTree(child, indent + (last ? "    " : "|   "), marks);
     }
-    return locations;
+}
+
+json probeJson(const Probe& probe)
+{
+    const bool present = probe.presence == Presence::Present;
+    return {{"state", presenceName(probe.presence)},
+            {"at", present ? json(nullptr) : jsonText(probe.at)},
+            {"reason", present ? json(nullptr) : json(probe.reason)}};
 }
 
 } // namespace
 
-int printCheck(Record& record, const Output& output)
+int printCheck(Record& record, const CheckOptions& options, const Output& output)
 {
-    const std::vector<Location> locations = probe(record);
-    const std::string home = record.GetCorvanHome();
-    std::size_t present = 0;
-    std::vector<std::string> requiredMissing;
-    for (const Location& location : locations) {
-        present += location.exists ? 1 : 0;
-        if (!location.exists && location.required)
-            requiredMissing.push_back(location.key);
+    std::vector<std::string> required = options.required;
+    if (required.empty())
+        required.assign(std::begin(kRequiredLocations), std::end(kRequiredLocations));
+    for (const std::string& key : required) {
+        if (!record.GetSpecifiedPath(key.c_str())) {
+            std::cerr << "qzpaths: check --require: unknown key: " << key << " (qzpaths keys lists the published keys)\n";
+            return UsageOrInitialize;
+        }
     }
-    const int result = requiredMissing.empty() ? Success : Negative;
+    const auto isRequired = [&](const std::string& key) {
+        return std::find(required.begin(), required.end(), key) != required.end();
+    };
+
+    std::vector<Location> locations;
+    for (auto& [key, value] : publishedTable(record)) {
+        const bool needed = isRequired(key);
+        if (!value.empty() || needed)
+            locations.push_back({key, value, probeLocation(value), needed});
+    }
+    const std::string home = record.GetCorvanHome();
+    const Probe homeProbe = probeLocation(home);
+
+    std::map<Presence, std::size_t> counts;
+    std::vector<std::string> requiredMissing, requiredUnreachable;
+    for (const Location& location : locations) {
+        ++counts[location.probe.presence];
+        if (location.required && location.probe.presence == Presence::Missing)
+            requiredMissing.push_back(location.key);
+        if (location.required && location.probe.presence == Presence::Unreachable)
+            requiredUnreachable.push_back(location.key);
+    }
+    const int result = requiredMissing.empty() && requiredUnreachable.empty() ? Success : Negative;
 
     if (output.json) {
         json list = json::array();
-        for (const Location& location : locations)
-            list.push_back({{"key", location.key},
-                            {"path", location.path},
-                            {"exists", location.exists},
-                            {"required", location.required}});
-        std::cout << json{{"home", home},
-                          {"present", present},
-                          {"missing", locations.size() - present},
+        for (const Location& location : locations) {
+            if (options.missingOnly && location.probe.presence == Presence::Present)
+                continue;
+            json entry = {{"key", location.key},
+                          {"path", jsonText(location.path)},
+                          {"exists", location.probe.presence == Presence::Present}};
+            entry.update(probeJson(location.probe));
+            entry["required"] = location.required;
+            list.push_back(entry);
+        }
+        std::cout << json{{"home", jsonText(home)},
+                          {"homeProbe", probeJson(homeProbe)},
+                          {"present", counts[Presence::Present]},
+                          {"missing", counts[Presence::Missing]},
+                          {"unreachable", counts[Presence::Unreachable]},
                           {"requiredMissing", requiredMissing},
+                          {"requiredUnreachable", requiredUnreachable},
                           {"locations", list}}
                          .dump(2)
                   << '\n';
         return result;
     }
 
-    // Locations below the home form one tree; the others are listed after it.
-    Node root;
-    std::vector<const Location*> outside;
-    for (const Location& location : locations) {
-        if (location.path.compare(0, home.size(), home) != 0) {
-            outside.push_back(&location);
-            continue;
+    const Marks marks(output.colour);
+    if (homeProbe.presence != Presence::Present)
+        std::cout << marks.warning("WARNING: the home " + home + " is " + presenceName(homeProbe.presence) + " (" +
+                                   probeDetail(homeProbe) + ")")
+                  << '\n';
+    if (options.missingOnly) {
+        for (const Location& location : locations)
+            if (location.probe.presence != Presence::Present)
+                std::cout << marks.mark(location) << "  " << location.key << "  " << location.path
+                          << Marks::detail(location) << '\n';
+    } else {
+        // Locations below the home form one tree; the others are listed after it.
+        Node root;
+        std::vector<const Location*> outside;
+        for (const Location& location : locations) {
+            if (location.path.empty() || !isBelow(location.path, home)) {
+                outside.push_back(&location);
+                continue;
+            }
+            Node* node = &root;
+            for (const std::string& part : componentsOf(location.path.substr(home.size())))
+                node = &node->children[part];
+            node->locations.push_back(&location);
         }
-        Node* node = &root;
-        for (const std::string& part : componentsOf(location.path.substr(home.size())))
-            node = &node->children[part];
-        node->locations.push_back(&location);
+        std::cout << home << marks.marks(root.locations) << '\n';
+        printTree(root, "", marks);
+        if (!outside.empty()) {
+            std::cout << "\nOutside the home:\n";
+            for (const Location* location : outside)
+                std::cout << "  " << (location->path.empty() ? "(no path)" : location->path) << "  "
+                          << marks.mark(*location) << "  " << location->key << Marks::detail(*location) << '\n';
+        }
+        std::cout << '\n';
     }
-    const TreePrinter printer(output.colour);
-    std::cout << home;
-    printer.printMarks(root);
-    std::cout << '\n';
-    printer.print(root, "");
-    if (!outside.empty()) {
-        std::cout << "\nOutside the home:\n";
-        for (const Location* location : outside)
-            std::cout << "  " << location->path << "  " << printer.mark(location->exists, location->required) << "  "
-                      << location->key << '\n';
-    }
-    std::cout << '\n'
-              << locations.size() << " locations: " << present << " present, " << locations.size() - present
-              << " missing";
-    if (!requiredMissing.empty()) {
-        std::cout << "; required but missing:";
-        for (const std::string& key : requiredMissing)
+    std::cout << locations.size() << " locations: " << counts[Presence::Present] << " present, "
+              << counts[Presence::Missing] << " missing";
+    std::cout << ", " << counts[Presence::Unreachable] << " unreachable";
+    const auto list = [](const char* what, const std::vector<std::string>& keys) {
+        if (keys.empty())
+            return;
+        std::cout << "; required but " << what << ':';
+        for (const std::string& key : keys)
             std::cout << ' ' << key;
-    }
+    };
+    list("missing", requiredMissing);
+    list("unreachable", requiredUnreachable);
     std::cout << '\n';
     return result;
 }
+
+int printCheck(Record& record, const Output& output) { return printCheck(record, CheckOptions{}, output); }
 
 } // namespace qzpaths

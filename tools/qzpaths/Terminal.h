@@ -1,4 +1,4 @@
-// Terminal.h - what qzpaths needs to know about its output stream.
+// Terminal.h - what qzpaths needs to know about, and do to, its output stream.
 #ifndef QZPATHS_TERMINAL_H
 #define QZPATHS_TERMINAL_H
 
@@ -6,6 +6,10 @@ namespace qzpaths {
 
 // Whether standard output is a terminal that shows colour.
 bool stdoutIsColourTerminal();
+
+// Standard output from now on writes every byte as it is, '\n' included; call before
+// the first output.
+void setBinaryOutput();
 
 } // namespace qzpaths
 

@@ -7,4 +7,7 @@ namespace qzpaths {
 
 bool stdoutIsColourTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 
+// POSIX streams never translate line ends.
+void setBinaryOutput() {}
+
 } // namespace qzpaths

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
 namespace qzpaths {
 
 // A console that accepts escape sequences; a pipe or a file is no terminal.
@@ -13,6 +17,13 @@ bool stdoutIsColourTerminal()
     if (out == INVALID_HANDLE_VALUE || !GetConsoleMode(out, &mode))
         return false;
     return SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+// Text mode would write each '\n' as "\r\n", also inside a quoted value.
+void setBinaryOutput()
+{
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 } // namespace qzpaths
