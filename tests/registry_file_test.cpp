@@ -1,5 +1,5 @@
 // registry_file_test.cpp - the registry export file reader: the expectation files recorded from Wine, caller-side limits, hostile input and cost.
-#include "platform/RegistryFile.h"
+#include "platform/registry/RegistryFile.h"
 
 #include "support/RegistryExpectations.h"
 

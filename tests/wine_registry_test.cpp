@@ -1,5 +1,5 @@
 // wine_registry_test.cpp - imports each registry test file with regedit; Wine's registry and the reader must give the expected bytes.
-#include "platform/RegistryFile.h"
+#include "platform/registry/RegistryFile.h"
 
 #include "support/RegistryExpectations.h"
 
