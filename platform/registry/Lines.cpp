@@ -10,84 +10,98 @@ namespace qz::regfile {
 
 namespace {
 
-// The buffer holds the file's characters (bytes, or UTF-16 units), C-string style.
-template <class C>
+// regedit's get_line: a buffer of `capacity` characters that holds the rest of the last
+// load; at its end, or at a NUL, the part of a line read so far moves to the front, the
+// buffer doubles when fewer than three characters are left, and the next load fills it
+// up to one character short. Here the loads are read in place: the text of a line goes
+// to the output as it is found, so each character is looked at once, and a load that
+// starts with NUL (which adds nothing and leaves the buffer as it was) is passed over
+// with one comparison.
+template <std::size_t kSize>
 class Replay {
 public:
-    explicit Replay(std::string_view contents) : _contents(contents), _filePos(2) {}
+    explicit Replay(std::string_view contents)
+        : _contents(contents), _units((contents.size() - 2) / kSize)
+    {
+    }
 
     std::string run()
     {
         std::string out(_contents.substr(0, 2));
-        out.reserve(_contents.size() + _contents.size() / 8);
+        out.reserve(_contents.size() + 64);
         std::size_t capacity = 4096;
-        std::vector<C> buffer(capacity, 0);
-        std::size_t next = 0;
-        // buffer[next, known) holds no line end and no NUL: after a refill the scan resumes
-        // there instead of at the line's start, which keeps a long line from being scanned
-        // again after every small refill.
-        std::size_t known = 0;
+        std::size_t length = 0;  // the characters of the unfinished line so far
+        std::size_t filePos = 0; // in characters after the two lead bytes
         for (;;) {
-            std::size_t end = std::max(next, known);
-            while (buffer[end] != 0 && buffer[end] != '\r' && buffer[end] != '\n')
-                ++end;
-            if (buffer[end] == 0) {
-                const std::size_t length = end - next;
-                if (next != 0)
-                    std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(next),
-                              buffer.begin() + static_cast<std::ptrdiff_t>(end + 1), buffer.begin());
-                if (capacity - length < 3) {
-                    capacity *= 2;
-                    buffer.resize(capacity);
-                }
-                const std::size_t count = read(buffer.data() + length, capacity - length - 1);
-                if (count == 0) {
-                    emit(out, buffer.data(), length);
-                    return out;
-                }
-                buffer[length + count] = 0;
-                next = 0;
-                known = length;
-                continue;
+            if (capacity - length < 3)
+                capacity *= 2;
+            const std::size_t room = capacity - length - 1;
+            while (filePos < _units && unit(filePos) == 0 && _units - filePos > room)
+                filePos += room;
+            const std::size_t count = std::min(room, _units - filePos);
+            if (count == 0) {
+                endLine(out);
+                return out;
             }
-            emit(out, buffer.data() + next, end - next);
-            next = end + (buffer[end] == '\r' && buffer[end + 1] == '\n' ? 2 : 1);
+            std::size_t p = filePos;
+            const std::size_t end = filePos + count;
+            filePos = end;
+            for (;;) {
+                const std::size_t stop = findStop(p, end);
+                append(out, p, stop);
+                length += stop - p;
+                if (stop == end || unit(stop) == 0)
+                    break;
+                endLine(out);
+                length = 0;
+                p = stop + (unit(stop) == '\r' && stop + 1 < end && unit(stop + 1) == '\n' ? 2 : 1);
+            }
         }
     }
 
 private:
-    static constexpr std::size_t kSize = sizeof(C);
-
-    std::size_t read(C* into, std::size_t count)
+    unsigned unit(std::size_t i) const
     {
-        const std::size_t n = std::min(count, (_contents.size() - _filePos) / kSize);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(_contents.data() + _filePos);
-        for (std::size_t i = 0; i < n; ++i)
-            into[i] = kSize == 1 ? static_cast<C>(bytes[i]) : static_cast<C>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-        _filePos += n * kSize;
-        return n;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(_contents.data()) + 2 + i * kSize;
+        return kSize == 1 ? bytes[0] : bytes[0] | bytes[1] << 8;
     }
 
-    static void emit(std::string& out, const C* text, std::size_t length)
+    static bool isStop(unsigned c) { return c == 0 || c == '\r' || c == '\n'; }
+
+    // The first NUL, CR or LF in [p, end), or end; eight bytes at a time while none of
+    // them is below 14.
+    std::size_t findStop(std::size_t p, std::size_t end) const
     {
-        if constexpr (kSize == 1) {
-            out.append(reinterpret_cast<const char*>(text), length);
-            out += '\n';
-        } else {
-            const std::size_t at = out.size();
-            out.resize(at + 2 * (length + 1));
-            char* p = out.data() + at;
-            for (std::size_t i = 0; i < length; ++i) {
-                *p++ = static_cast<char>(text[i] & 0xFF);
-                *p++ = static_cast<char>(text[i] >> 8);
-            }
-            p[0] = '\n';
-            p[1] = 0;
+        constexpr std::size_t perWord = 8 / kSize;
+        constexpr std::uint64_t ones = kSize == 1 ? 0x0101010101010101 : 0x0001000100010001;
+        constexpr std::uint64_t tops = kSize == 1 ? 0x8080808080808080 : 0x8000800080008000;
+        const char* base = _contents.data() + 2;
+        while (end - p >= perWord) {
+            std::uint64_t word;
+            std::memcpy(&word, base + p * kSize, 8);
+            if (((word - ones * 14) & ~word & tops) != 0)
+                break;
+            p += perWord;
         }
+        while (p < end && !isStop(unit(p)))
+            ++p;
+        return p;
+    }
+
+    void append(std::string& out, std::size_t from, std::size_t to) const
+    {
+        out.append(_contents.data() + 2 + from * kSize, (to - from) * kSize);
+    }
+
+    static void endLine(std::string& out)
+    {
+        out += '\n';
+        if (kSize == 2)
+            out += '\0';
     }
 
     std::string_view _contents;
-    std::size_t _filePos;
+    std::size_t _units;
 };
 
 } // namespace
@@ -114,7 +128,7 @@ bool containsNul(std::string_view contents, bool wide)
 
 std::string replayLineBuffer(std::string_view contents, bool wide)
 {
-    return wide ? Replay<char16_t>(contents).run() : Replay<char>(contents).run();
+    return wide ? Replay<2>(contents).run() : Replay<1>(contents).run();
 }
 
 } // namespace qz::regfile
