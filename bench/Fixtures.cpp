@@ -138,9 +138,9 @@ const LargeRegistry& largeRegistry()
     return registry;
 }
 
-const std::vector<Pair>& pairs()
+static std::vector<Pair>& pairTable()
 {
-    static const std::vector<Pair> table = {
+    static std::vector<Pair> table = {
         {"Initialize, sandbox walk of 3 levels, 20-entry PATH", "initialize/sandbox_walk",
          "initialize/sandbox_walk/bare_calls", 1.5},
         {"Initialize, CORVAN_HOME set, 20-entry PATH", "initialize/corvan_home", "initialize/corvan_home/bare_calls",
@@ -152,5 +152,9 @@ const std::vector<Pair>& pairs()
     };
     return table;
 }
+
+const std::vector<Pair>& pairs() { return pairTable(); }
+
+void addPair(const Pair& pair) { pairTable().push_back(pair); }
 
 } // namespace qzbench

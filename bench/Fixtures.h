@@ -54,6 +54,8 @@ struct Pair {
 };
 
 const std::vector<Pair>& pairs();
+// Adds a pair to the table, for benchmarks registered at run time; the texts must outlive the run.
+void addPair(const Pair& pair);
 
 } // namespace qzbench
 

@@ -2,7 +2,7 @@
 // stand-in, beside one read() of the file and a memchr pass over its lines.
 #include "Fixtures.h"
 
-#include "platform/RegistryFile.h"
+#include "platform/registry/RegistryFile.h"
 
 #include <benchmark/benchmark.h>
 

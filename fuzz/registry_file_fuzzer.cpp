@@ -3,7 +3,7 @@
 //
 // Input: one selector byte, then (when its high bit is set) a key path and a value name
 // as length-prefixed texts, then the file's contents.
-#include "platform/RegistryFile.h"
+#include "platform/registry/RegistryFile.h"
 
 #include "FuzzInput.h"
 

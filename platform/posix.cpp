@@ -2,7 +2,7 @@
 // library with POSIX calls.
 #include "platform/Platform.h"
 #include "platform/FileContents.h"
-#include "platform/RegistryFile.h"
+#include "platform/registry/RegistryFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,6 +71,9 @@ Status status(const char* path)
 
 namespace {
 
+// The system's 8-bit text is UTF-8: names are looked up, and strings handed out, in UTF-8.
+constexpr regfile::Encoding kRegistryEncoding = regfile::Encoding::Utf8;
+
 // The stand-in file for the machine-wide registry, and the variable that named it ("" for
 // the default).
 std::pair<std::string, std::string> registryFile()
@@ -86,7 +89,8 @@ std::pair<std::string, std::string> registryFile()
 std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
                                          std::size_t maxBytes)
 {
-    return regfile::queryValue(registryFile().first, "HKEY_LOCAL_MACHINE\\" + keyPath, valueName, maxBytes);
+    return regfile::queryValue(registryFile().first, "HKEY_LOCAL_MACHINE\\" + keyPath, valueName, maxBytes,
+                               kRegistryEncoding);
 }
 
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName, std::size_t maxBytes)
@@ -113,7 +117,7 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
         read.storeReason = std::strerror(errno ? errno : EACCES);
         return read;
     }
-    regfile::Inspection found = regfile::inspectIn(*contents, read.keyPath, valueName);
+    regfile::Inspection found = regfile::inspectIn(*contents, read.keyPath, valueName, kRegistryEncoding);
     if (!found.exportFile) {
         read.storeState = RegistryRead::StoreState::NotAnExportFile;
         return read;

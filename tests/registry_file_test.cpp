@@ -1,5 +1,5 @@
 // registry_file_test.cpp - the registry export file reader: the expectation files recorded from Wine, caller-side limits, hostile input and cost.
-#include "platform/RegistryFile.h"
+#include "platform/registry/RegistryFile.h"
 
 #include "support/RegistryExpectations.h"
 
@@ -264,4 +264,222 @@ TEST(RegistryFile, LargeFileIsReadInOnePassWithoutAllocatingPerLine)
     EXPECT_LT(g_allocations, 20u);
     // The time is reported, not judged: the benchmarks measure it.
     RecordProperty("seconds", std::to_string(seconds));
+}
+
+// ---- Encodings, limits and key existence ----
+
+namespace {
+
+using qz::regfile::Encoding;
+using qz::regfile::inspectIn;
+
+// UTF-16 units of UTF-8 text (valid text only).
+std::u16string utf16Of(const std::string& text)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::uint32_t code = length == 1 ? c : c & (0x7F >> length);
+        for (int k = 1; k < length; ++k)
+            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+// A UTF-16 export file of the given lines (UTF-8 text, and raw units where a test needs them).
+std::string utf16File(const std::u16string& units)
+{
+    std::string out("\xFF\xFE", 2);
+    for (char16_t c : units) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+std::string utf16File(const std::string& text) { return utf16File(utf16Of(text)); }
+
+std::optional<std::string> utf8(const std::string& file, const std::string& key, const std::string& name,
+                                std::size_t maxBytes = kBufferSize)
+{
+    return queryValueIn(file, key, name, maxBytes, Encoding::Utf8);
+}
+
+std::string withTerminator(const std::string& text) { return text + std::string(1, '\0'); }
+
+} // namespace
+
+TEST(RegistryFileUtf8, Utf16DataComesBackAsUtf8)
+{
+    const std::string home = "/opt/Corvan S\xC3\xBCite 10/\xD0\xB8\xD0\xBD\xD1\x81\xD1\x82";
+    const std::string file = utf16File(kHeader + "[" + kKey + "]\r\n\"CORVAN_HOME\"=\"" + home +
+                                       "\"\r\n\"sz\"=hex(1):e9,00,00,d8,3d,d8,00,de,00,00\r\n"
+                                       "\"expand\"=hex(2):25,00,ac,20,25,00\r\n"
+                                       "\"multi\"=hex(7):61,00,00,00,e9,00,00,00,00,00\r\n"
+                                       "\"odd\"=hex(1):e9,00,41\r\n\"bin\"=hex:e9,00\r\n");
+    struct Case {
+        const char* name;
+        std::string utf8;
+        std::string cp1252;
+    } cases[] = {
+        {"CORVAN_HOME", withTerminator(home), withTerminator("/opt/Corvan S\xFC" "ite 10/????")},
+        // A lone high surrogate, then a pair (U+1F600).
+        {"sz", withTerminator("\xC3\xA9\xEF\xBF\xBD\xF0\x9F\x98\x80"), ""},
+        {"expand", withTerminator("%\xE2\x82\xAC%"), withTerminator("%\x80%")},
+        {"multi", std::string("a\0\xC3\xA9\0\0", 6), std::string("a\0\xE9\0\0", 5)},
+        {"odd", withTerminator("\xC3\xA9"), withTerminator("\xE9")},
+        {"bin", std::string("\xE9\0", 2), std::string("\xE9\0", 2)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(hexBytes(utf8(file, kKey, c.name)), hexBytes(c.utf8)) << c.name;
+        if (!c.cp1252.empty()) {
+            EXPECT_EQ(hexBytes(lookUp(file, c.name)), hexBytes(c.cp1252)) << c.name;
+        }
+    }
+}
+
+// Names compare as the registry upper-cases them, beyond Latin-1 too; 8-bit files keep their bytes.
+TEST(RegistryFileUtf8, NamesCompareWithoutCaseAndEightBitFilesKeepTheirBytes)
+{
+    const std::string body = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\xD0\x98\xD0\xBD\xD1\x81\xD1\x82]\r\n"
+                              "\"\xCF\x83\xCE\xBF\xCF\x86\xCF\x8C\xCF\x82\"=\"\xE2\x82\xAC\"\r\n"
+                              "\"caf\xC3\xA9\"=\"caf\xC3\xA9\"\r\n"
+                              "\"bad\xE9\"=\"raw\xE9\xFF\"\r\n";
+    const std::string narrow = kHeader + body;
+    const std::string wide = utf16File(kHeader) + utf16File(utf16Of("[HKEY_LOCAL_MACHINE\\SOFTWARE\\\xD0\x98\xD0\xBD\xD1\x81\xD1\x82]\r\n"
+                                                                     "\"\xCF\x83\xCE\xBF\xCF\x86\xCF\x8C\xCF\x82\"=\"\xE2\x82\xAC\"\r\n"
+                                                                     "\"caf\xC3\xA9\"=\"caf\xC3\xA9\"\r\n")).substr(2);
+    const std::string key = "HKEY_LOCAL_MACHINE\\software\\\xD0\xB8\xD0\x9D\xD0\xA1\xD0\xA2";
+    struct Case {
+        const std::string* file;
+        const char* name;
+        const char* want;
+    } cases[] = {
+        // ΣΟΦΌς finds σοφός; Wine's registry leaves the final sigma as it is, so ΣΟΦΌΣ does not.
+        {&narrow, "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8C\xCF\x82", "e282ac00"},
+        {&wide, "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8C\xCF\x82", "e282ac00"},
+        {&narrow, "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8C\xCE\xA3", "absent"},
+        {&wide, "\xCF\x83\xCE\x9F\xCE\xA6\xCE\x8C\xCE\xA3", "absent"},
+        {&narrow, "CAF\xC3\x89", "636166c3a900"},
+        {&wide, "CAF\xC3\x89", "636166c3a900"},
+        // A byte that is not UTF-8 matches only itself, and comes back as it was.
+        {&narrow, "bad\xE9", "726177e9ff00"},
+        {&narrow, "BAD\xE9", "726177e9ff00"},
+        {&narrow, "bad\xC9", "absent"},
+        {&narrow, "bad\xC3\xA9", "absent"},
+        {&wide, "caf\xE9", "absent"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(hexBytes(utf8(*c.file, key, c.name)), c.want) << c.name << (c.file == &wide ? " in UTF-16" : "");
+}
+
+// The room counts the bytes the caller gets: UTF-8 of non-ASCII text takes more than code page 1252.
+TEST(RegistryFileUtf8, DataLimitCountsUtf8Bytes)
+{
+    for (std::size_t size : {1022u, 1023u, 1024u}) {
+        // "é" is two bytes; the terminator one.
+        const std::size_t pairs = (size - 1) / 2;
+        const std::string text = [&] {
+            std::string t;
+            for (std::size_t i = 0; i < pairs; ++i)
+                t += "\xC3\xA9";
+            return t + std::string((size - 1) % 2, 'x');
+        }();
+        const std::string file = utf16File(kHeader + "[" + kKey + "]\r\n\"v\"=\"" + text + "\"\r\n");
+        const std::optional<std::string> value = utf8(file, kKey, "v");
+        EXPECT_EQ(value.has_value(), size <= kBufferSize) << size;
+        if (value) {
+            EXPECT_EQ(value->size(), size);
+        }
+        EXPECT_EQ(inspectIn(file, kKey, "v", Encoding::Utf8).data.value_or("").size(), size);
+    }
+}
+
+TEST(RegistryFileLimits, KeyNamesOfUpTo256UnitsAreKeys)
+{
+    for (std::size_t length : {255u, 256u, 257u}) {
+        // Directly below the root, so that the 260 units RegOpenKeyExA converts are no limit.
+        const std::string name(length, 'k');
+        const std::string key = "HKEY_LOCAL_MACHINE\\" + name;
+        const std::string file = kHeader + "[" + key + "]\r\n\"v\"=\"x\"\r\n";
+        EXPECT_EQ(hexBytes(queryValueIn(file, key, "v", kBufferSize)), length <= 256 ? "7800" : "absent") << length;
+        EXPECT_EQ(inspectIn(file, "HKEY_LOCAL_MACHINE\\" + std::string(length, 'K'), "v").keyFound, length <= 256)
+            << length;
+        // The file's key line alone: seen by whether it created the key above it.
+        const std::string deep = kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\" + name + "]\r\n";
+        EXPECT_EQ(inspectIn(deep, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", "v").keyFound, length <= 256) << length;
+        // The limits count UTF-16 units: 256 two-byte characters are 512 bytes of UTF-8.
+        std::string wideName;
+        for (std::size_t i = 0; i < length; ++i)
+            wideName += "\xC3\xA9";
+        const std::string wideKey = "HKEY_LOCAL_MACHINE\\" + wideName;
+        EXPECT_EQ(hexBytes(utf8(kHeader + "[" + wideKey + "]\r\n\"v\"=\"x\"\r\n", wideKey, "v")),
+                  length <= 256 ? "7800" : "absent") << length;
+    }
+}
+
+// [HKEY_CLASSES_ROOT] is the key HKEY_LOCAL_MACHINE\SOFTWARE\Classes itself.
+TEST(RegistryFileLimits, ClassesRootItselfIsSoftwareClasses)
+{
+    const std::string file = kHeader + "[HKEY_CLASSES_ROOT]\r\n\"v\"=\"root\"\r\n@=\"default\"\r\n";
+    EXPECT_EQ(hexBytes(queryValueIn(file, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes", "v", kBufferSize)), "726f6f7400");
+    EXPECT_EQ(hexBytes(queryValueIn(file, "HKEY_LOCAL_MACHINE\\software\\CLASSES\\", "", kBufferSize)),
+              "64656661756c7400");
+    EXPECT_EQ(hexBytes(queryValueIn(file, "HKEY_LOCAL_MACHINE\\SOFTWARE", "v", kBufferSize)), "absent");
+    EXPECT_EQ(hexBytes(queryValueIn(file, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\x", "v", kBufferSize)), "absent");
+}
+
+// A \0 in a value name drops the line before its data is read, so data that would stop the
+// import ("b\0") does not.
+TEST(RegistryFileLimits, NulEscapeInAValueNameDropsTheLineWithoutStopping)
+{
+    const std::string file = kHeader + "[" + kKey + "]\r\n\"a\\0\"=\"b\\0\"\r\n\"after\"=\"read\"\r\n";
+    EXPECT_EQ(hexBytes(lookUp(file, "after")), "7265616400");
+    EXPECT_EQ(hexBytes(lookUp(file, "a")), "absent");
+    const std::string stopping = kHeader + "[" + kKey + "]\r\n\"a\"=\"b\\0\"\r\n\"after\"=\"read\"\r\n";
+    EXPECT_EQ(hexBytes(lookUp(stopping, "after")), "absent");
+}
+
+// A key exists once it or a key below it was created, until it or a key above it is deleted.
+TEST(RegistryFileKeys, KeyFoundIsWhatTheImportLeaves)
+{
+    const std::string lm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\";
+    struct Case {
+        std::string lines;
+        std::vector<std::pair<std::string, bool>> keys;
+    } cases[] = {
+        {"[" + lm + "A\\B\\C]\r\n",
+         {{"A", true}, {"a\\b", true}, {"A\\B\\C", true}, {"A\\B\\C\\D", false}, {"B", false}, {"", true}}},
+        {"[" + lm + "A\\B\\C]\r\n[-" + lm + "A\\B]\r\n",
+         {{"A", true}, {"A\\B", false}, {"A\\B\\C", false}}},
+        {"[" + lm + "A\\B\\C]\r\n[-" + lm + "a]\r\n[" + lm + "A\\B]\r\n",
+         {{"A", true}, {"A\\B", true}, {"A\\B\\C", false}}},
+        // Deleting a sibling or a key below leaves the key.
+        {"[" + lm + "A\\B]\r\n[-" + lm + "A\\BB]\r\n[-" + lm + "A\\B\\C]\r\n", {{"A\\B", true}}},
+        // A path the registry refuses creates nothing.
+        {"[" + lm + "A\\" + std::string(257, 'x') + "]\r\n[\\" + lm + "B]\r\n", {{"A", false}, {"B", false}}},
+        {"[HKEY_CLASSES_ROOT\\.txt]\r\n",
+         {{"Classes\\.txt", true}, {"CLASSES", true}, {"", true}, {"Classes\\.doc", false}}},
+        {"[HKEY_CLASSES_ROOT]\r\n", {{"Classes", true}, {"Classes\\.txt", false}}},
+        {"[" + lm + "Classes\\.txt\\shell]\r\n[-HKEY_CLASSES_ROOT\\.TXT]\r\n",
+         {{"Classes\\.txt", false}, {"Classes\\.txt\\shell", false}, {"Classes", true}}},
+        {"[HKEY_CLASSES_ROOT\\.txt]\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n", {{"Classes\\.txt", false}, {"", false}}},
+    };
+    for (const Case& c : cases) {
+        const std::string file = kHeader + c.lines;
+        for (const auto& [below, found] : c.keys) {
+            const std::string key = below.empty() ? lm.substr(0, lm.size() - 1) : lm + below;
+            EXPECT_EQ(inspectIn(file, key, "v").keyFound, found) << c.lines << "looking up " << key;
+        }
+    }
+    EXPECT_TRUE(inspectIn(kHeader, "HKEY_LOCAL_MACHINE", "v").keyFound);
+    EXPECT_FALSE(inspectIn(kHeader, "HKEY_LOCAL_MACHINE\\SOFTWARE", "v").keyFound);
 }

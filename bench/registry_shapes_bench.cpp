@@ -1,0 +1,188 @@
+// registry_shapes_bench.cpp - the registry stand-in over hostile file shapes of 1 MB and
+// 10 MB, each beside a baseline of one read() of the same file and a memchr pass over its
+// lines: NUL characters behind lines of every length around the line buffer's sizes,
+// long hex continuations, the wanted key repeated, deep key paths, long names, and
+// non-ASCII names in UTF-8 and UTF-16 files.
+#include "Fixtures.h"
+
+#include "platform/registry/RegistryFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kHeader = "Windows Registry Editor Version 5.00\r\n";
+const std::string kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\App";
+const std::string kSection = "[" + kKey + "]\r\n";
+
+// The file's text, made by repeating `block` after `head` until it has `size` bytes.
+std::string repeated(const std::string& head, const std::string& block, std::size_t size)
+{
+    std::string text = head;
+    text.reserve(size + block.size());
+    while (text.size() < size)
+        text += block;
+    return text;
+}
+
+std::string utf16(const std::string& ascii, const std::u16string& tail = u"")
+{
+    std::string out("\xFF\xFE", 2);
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    for (char16_t c : tail) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+struct Shape {
+    std::string name;
+    std::function<std::string(std::size_t)> make;
+    std::string key = kKey;
+    std::string value = "v";
+};
+
+std::deque<Shape> shapes()
+{
+    std::deque<Shape> all;
+    for (std::size_t length : {4094, 4095, 4096, 4097, 4098, 8191, 8192, 8193, 32765, 32766, 32767})
+        all.push_back({"nul_after_line_" + std::to_string(length), [length](std::size_t size) {
+                           // A line of `length` characters, a run where every other one is
+                           // NUL, a line end; again and again.
+                           std::string block = "\"v\"=\"" + std::string(length - 5, 'x');
+                           for (int i = 0; i < 4096; ++i)
+                               block += std::string("\0a", 2);
+                           return repeated(kHeader + kSection, block + "\r\n", size);
+                       }});
+    all.push_back({"hex_continuation", [](std::size_t size) {
+                       std::string text = kHeader + kSection + "\"v\"=hex:00";
+                       while (text.size() < size)
+                           text += ",41,42,43,44,45,46,47,48,49,4a,4b,4c,4d,4e,4f,50,51,52,53,54,55,56,57,58,\\\r\n  00";
+                       return text + "\r\n";
+                   }});
+    all.push_back({"repeated_sections", [](std::size_t size) {
+                       return repeated(kHeader, kSection + "\"v\"=\"x\"\r\n[-" + kKey + "\\Sub]\r\n", size);
+                   }});
+    all.push_back({"deep_key_paths", [](std::size_t size) {
+                       std::string deep = "[" + kKey;
+                       for (int i = 0; i < 4000; ++i)
+                           deep += "\\App";
+                       return repeated(kHeader, deep + "]\r\n\"v\"=\"x\"\r\n" + kSection + "\"v\"=\"y\"\r\n", size);
+                   }});
+    all.push_back({"long_names", [](std::size_t size) {
+                       const std::string name(100000, 'v');
+                       return repeated(kHeader + kSection, "\"" + name + "\"=\"x\"\r\n[" + kKey + "\\" + name + "]\r\n" +
+                                                               kSection + "@=\"" + name + "\"\r\n",
+                                       size);
+                   }});
+    all.push_back({"utf8_names", [](std::size_t size) {
+                       return repeated(kHeader, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\xD0\x98\xD0\xBD\xD1\x81\xD1\x82]\r\n"
+                                                "\"\xCF\x83\xCE\xBF\xCF\x86\xCF\x8C\xCF\x82\"=\"\xE2\x82\xAC 10\"\r\n",
+                                       size);
+                   },
+                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\\xD0\xB8\xD0\xBD\xD1\x81\xD1\x82",
+                   "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8C\xCF\x82"});
+    all.push_back({"utf16_names", [](std::size_t size) {
+                       std::u16string block = u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\\u0418\u043D\u0441\u0442]\r\n"
+                                              u"\"\u03C3\u03BF\u03C6\u03CC\u03C2\"=\"\u20AC 10\"\r\n";
+                       std::u16string text;
+                       while (text.size() * 2 < size)
+                           text += block;
+                       return utf16(kHeader, text);
+                   },
+                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\\xD0\xB8\xD0\xBD\xD1\x81\xD1\x82",
+                   "\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8C\xCF\x82"});
+    return all;
+}
+
+std::string fileFor(const Shape& shape, std::size_t size, const char* label)
+{
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path file = self.parent_path().parent_path() / "bench-data" / ("shape-" + shape.name + "-" + label + ".reg");
+    std::error_code error;
+    if (fs::file_size(file, error) >= size && !error)
+        return file.string();
+    fs::create_directories(file.parent_path());
+    const std::string text = shape.make(size);
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    if (out) {
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+    return file.string();
+}
+
+void library(benchmark::State& state, const Shape* shape, const std::string* file)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            qz::regfile::queryValue(*file, shape->key, shape->value, 1023, qz::regfile::Encoding::Utf8));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(*file)));
+}
+
+void baseline(benchmark::State& state, const std::string* file)
+{
+    for (auto _ : state) {
+        const int fd = ::open(file->c_str(), O_RDONLY);
+        struct stat info {};
+        ::fstat(fd, &info);
+        const auto size = static_cast<std::size_t>(info.st_size);
+        std::unique_ptr<char[]> buffer(new char[size]);
+        const ssize_t got = ::read(fd, buffer.get(), size);
+        ::close(fd);
+        if (got != static_cast<ssize_t>(size)) {
+            state.SkipWithError("short read");
+            break;
+        }
+        std::size_t lines = 0;
+        const char* end = buffer.get() + size;
+        for (const char* p = buffer.get(); p < end; ++lines) {
+            const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+            p = newline ? static_cast<const char*>(newline) + 1 : end;
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(*file)));
+}
+
+// Registered before main runs; the files are made once into the build tree and kept.
+const bool registered = [] {
+    static const std::deque<Shape> all = shapes();
+    static std::deque<std::string> names;
+    static std::deque<std::string> files;
+    for (const Shape& shape : all) {
+        for (const auto& [size, label] : {std::pair<std::size_t, const char*>{1u << 20, "1MB"}, {10u << 20, "10MB"}}) {
+            const std::string base = "registry_shape/" + shape.name + "_" + label;
+            files.push_back(fileFor(shape, size, label));
+            names.push_back(base);
+            names.push_back(base + "/read_memchr");
+            names.push_back(shape.name + ", " + label);
+            const std::string& name = names[names.size() - 3];
+            const std::string& bare = names[names.size() - 2];
+            benchmark::RegisterBenchmark(name.c_str(), library, &shape, &files.back())->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(bare.c_str(), baseline, &files.back())->Unit(benchmark::kMillisecond);
+            qzbench::addPair({names.back().c_str(), name.c_str(), bare.c_str(), 3.0});
+        }
+    }
+    return true;
+}();
+
+} // namespace

@@ -1,0 +1,528 @@
+// Import.h - the import state machine: replays regedit's import of a file, line by line,
+// for the one wanted key and value, and decodes that value's data for the caller.
+#ifndef QZ_PLATFORM_REGISTRY_IMPORT_H
+#define QZ_PLATFORM_REGISTRY_IMPORT_H
+
+#include "platform/registry/Characters.h"
+#include "platform/registry/KeyPath.h"
+#include "platform/registry/Lines.h"
+#include "platform/registry/Text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+// The reference is Wine 8: its regedit import (regproc.c) and its registry. Where
+// regedit's own checks are quirky, the quirks are kept, because a file must read here
+// exactly as it reads after `regedit /S` on the machines it comes from.
+//
+// One pass, no allocation per line: every line is parsed to keep regedit's state, and
+// only the position of the last line that set the wanted value is remembered; that one
+// value is decoded at the end. Each line is read a bounded number of times, so the whole
+// import is linear in the file's size.
+//
+// The file stands for the whole registry, so keys that Wine links to one another inside
+// HKEY_LOCAL_MACHINE (Wow6432Node, CurrentControlSet, HKEY_CURRENT_CONFIG) are separate
+// here; only HKEY_CLASSES_ROOT, which is SOFTWARE\Classes itself, is followed.
+
+namespace qz::regfile {
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegMultiSz = 7;
+
+bool isStringType(std::uint32_t type)
+{
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+enum class Parse { Valid, Invalid, Stop };
+
+// Where the wanted value got its data, to decode it once the whole file is read.
+struct Setting {
+    enum class Form { Quoted, Dword, Hex, Plain } form;
+    std::uint32_t type;
+    std::size_t begin;     // the data on its first line
+    std::size_t end;
+    std::size_t nextLine;  // where its continuation lines start
+};
+
+
+enum class Header { None, Win31, Version4, Version5 };
+
+// The header, compared as lstrcmpW compares; "REGEDIT" alone starts the Windows 3.1 form.
+template <class Text>
+Header readHeader(const Text& text, std::size_t begin, std::size_t end)
+{
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    auto is = [&](std::string_view expected) {
+        std::size_t k = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            const Unit c = text[i];
+            if (isSortIgnorable(c))
+                continue;
+            if (k == expected.size() || sortEquivalent(c) != static_cast<unsigned char>(expected[k]))
+                return false;
+            ++k;
+        }
+        return k == expected.size();
+    };
+    if (is("REGEDIT"))
+        return Header::Win31;
+    if (is("REGEDIT4"))
+        return Header::Version4;
+    if (is("Windows Registry Editor Version 5.00"))
+        return Header::Version5;
+    return Header::None;
+}
+
+// Replays regedit's import for the one wanted value.
+template <class Text>
+class Importer {
+public:
+    Importer(const Text& text, const Target& target, Encoding encoding)
+        : _text(text), _target(target), _encoding(encoding), _lines(text, text.linesFrom())
+    {
+    }
+
+    std::optional<Setting> run()
+    {
+        Line first;
+        if (!_lines.next(first))
+            return std::nullopt;
+        const Header header = readHeader(_text, 0, first.end);
+        if (header == Header::None)
+            return std::nullopt;
+        _exportFile = true;
+        _keyExists = _target.isRoot;
+        Line line;
+        while (!_stopped && _lines.next(line)) {
+            if (header == Header::Win31)
+                win31Line(line);
+            else
+                regeditLine(line);
+        }
+        return _found;
+    }
+
+    bool exportFile() const { return _exportFile; }
+    // Whether the key exists once the file is imported: a key line of it or of a key
+    // below it created it, and no deletion of it or of a key above it came later.
+    bool keyFound() const { return _keyExists; }
+
+    // The bytes RegQueryValueExA gives for what the setting stored, in the caller's encoding.
+    std::string decode(const Setting& setting)
+    {
+        switch (setting.form) {
+        case Setting::Form::Quoted: {
+            std::u16string text;
+            quotedData(setting.begin, setting.end, &text);
+            return encodeString(text, _encoding, escapedBytes());
+        }
+        case Setting::Form::Plain: {
+            std::u16string text;
+            for (std::size_t p = setting.begin; p < setting.end; ++p)
+                text.push_back(_text[p]);
+            return encodeString(text, _encoding, escapedBytes());
+        }
+        case Setting::Form::Dword: {
+            std::string bytes;
+            dwordData(setting.begin, setting.end, &bytes);
+            return bytes;
+        }
+        case Setting::Form::Hex:
+            break;
+        }
+        std::string bytes;
+        LineReader<Text> lines(_text, setting.nextLine);
+        hexData(setting, lines, &bytes);
+        if (!isStringType(setting.type) || setting.begin == setting.end)
+            return bytes;
+        return hexStringToAnsi(bytes);
+    }
+
+private:
+    // Escaped bytes (Text.h) arise only from 8-bit text decoded as UTF-8.
+    static constexpr bool escapedBytes() { return std::is_same_v<Text, DecodedText>; }
+
+    // String-typed hex data gets a terminator unless it ends in one; UTF-16 data loses an
+    // odd last byte on the way to the caller's encoding, 8-bit data comes back as it was.
+    std::string hexStringToAnsi(std::string bytes) const
+    {
+        if constexpr (Text::kEightBit) {
+            if (bytes.back() != '\0')
+                bytes += '\0';
+            return bytes;
+        } else {
+            std::u16string text;
+            for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+                text.push_back(static_cast<Unit>(static_cast<unsigned char>(bytes[i]) |
+                                                 static_cast<unsigned char>(bytes[i + 1]) << 8));
+            if (text.back() == 0)
+                text.pop_back();
+            return encodeString(text, _encoding, escapedBytes());
+        }
+    }
+
+    enum class Open { None, Other, Wanted };
+
+    void regeditLine(const Line& line)
+    {
+        std::size_t p = line.begin;
+        while (p < line.end && isBlank(_text[p]))
+            ++p;
+        if (p == line.end)
+            return;
+        if (_text[p] == '[')
+            keyLine(p + 1, line.end);
+        else if (_text[p] == '@')
+            valueData(_target.name.empty(), p + 1, line.end);
+        else if (_text[p] == '"')
+            quotedValue(p + 1, line.end);
+    }
+
+    // [key], [-key]: the name runs to the last ']'; a line without one, or with a blank
+    // right after '[', changes nothing, so values still go to the key opened before.
+    void keyLine(std::size_t begin, std::size_t end)
+    {
+        if (begin < end && isBlank(_text[begin]))
+            return;
+        std::size_t close = end;
+        while (close > begin && _text[close - 1] != ']')
+            --close;
+        if (close == begin)
+            return;
+        --close;
+        _open = Open::None;
+        if (begin < close && _text[begin] == '-')
+            deleteKey(begin + 1, close);
+        else
+            openKey(begin, close);
+    }
+
+    void openKey(std::size_t begin, std::size_t end)
+    {
+        _open = Open::None;
+        std::size_t below = kNone;
+        const Root root = parseRoot(_text, begin, end, below);
+        if (root == Root::None)
+            return;
+        _open = Open::Other;
+        for (const KeyView& view : _target.views) {
+            if (view.root != root)
+                continue;
+            const PathMatch match = below == kNone ? PathMatch{true, 0, 0} : matchPath(_text, below, end, view);
+            if (!match.valid) {
+                _open = Open::None;
+                continue;
+            }
+            if (match.equal == view.names.size())
+                _keyExists = true;
+            if (match.names == view.names.size() && match.equal == match.names)
+                _open = Open::Wanted;
+        }
+        // A key below HKEY_CLASSES_ROOT creates HKEY_LOCAL_MACHINE\SOFTWARE\Classes and
+        // what lies above it.
+        if (root == Root::ClassesRoot && _open != Open::None)
+            for (const KeyView& view : _target.views)
+                if (view.root == Root::LocalMachine && view.names.size() <= 2 &&
+                    std::equal(view.names.begin(), view.names.end(), kClassesPath))
+                    _keyExists = true;
+    }
+
+    // regedit gives up on the whole file at a deletion whose root it cannot read or that
+    // names a root itself.
+    void deleteKey(std::size_t begin, std::size_t end)
+    {
+        if (begin == end || (_text[begin] != 'H' && _text[begin] != 'h'))
+            return;
+        std::size_t below = kNone;
+        const Root root = parseRoot(_text, begin, end, below);
+        if (root == Root::None || below == kNone || below == end) {
+            _stopped = true;
+            return;
+        }
+        for (const KeyView& view : _target.views) {
+            if (view.root != root)
+                continue;
+            const PathMatch match = matchPath(_text, below, end, view);
+            if (match.valid && match.equal == match.names && match.names <= view.names.size()) {
+                _found.reset();
+                _keyExists = false;
+            }
+        }
+    }
+
+    // "name" with the escapes \\ \" \n \r; \0 or a lone backslash at the end, or no
+    // closing quote, drop the line.
+    void quotedValue(std::size_t begin, std::size_t end)
+    {
+        const std::u16string& want = _target.name;
+        std::size_t length = 0;
+        bool same = true;
+        std::size_t p = begin;
+        for (; p < end && _text[p] != '"'; ++p) {
+            Unit c = _text[p];
+            if (c == '\\') {
+                if (++p == end || _text[p] == '0')
+                    return;
+                c = unescaped(_text[p]);
+            }
+            same = same && length < want.size() && foldCase(c) == want[length];
+            ++length;
+        }
+        if (p == end)
+            return;
+        valueData(same && length == want.size(), p + 1, end);
+    }
+
+    static Unit unescaped(Unit c) { return c == 'n' ? Unit{'\n'} : c == 'r' ? Unit{'\r'} : c; }
+
+    // After the name: blanks, '=', blanks, then the data with trailing blanks cut off.
+    void valueData(bool wanted, std::size_t p, std::size_t end)
+    {
+        while (p < end && isBlank(_text[p]))
+            ++p;
+        if (p == end || _text[p] != '=')
+            return;
+        ++p;
+        while (p < end && isBlank(_text[p]))
+            ++p;
+        while (end > p && isBlank(_text[end - 1]))
+            --end;
+        wanted = wanted && _open == Open::Wanted;
+        if (p < end && _text[p] == '-')
+            deleteValue(wanted, p + 1, end);
+        else
+            typedData(wanted, p, end);
+    }
+
+    void deleteValue(bool wanted, std::size_t p, std::size_t end)
+    {
+        while (p < end && isBlank(_text[p]))
+            ++p;
+        if (wanted && (p == end || _text[p] == ';'))
+            _found.reset();
+    }
+
+    bool startsWith(std::size_t p, std::size_t end, std::string_view tag) const
+    {
+        if (end - p < tag.size())
+            return false;
+        for (std::size_t i = 0; i < tag.size(); ++i)
+            if (_text[p + i] != static_cast<unsigned char>(tag[i]))
+                return false;
+        return true;
+    }
+
+    void typedData(bool wanted, std::size_t p, std::size_t end)
+    {
+        Setting setting{Setting::Form::Quoted, kRegSz, p, end, _lines.position()};
+        Parse parse = Parse::Invalid;
+        if (startsWith(p, end, "\"")) {
+            setting.begin = p + 1;
+            parse = quotedData(setting.begin, end, nullptr);
+        } else if (startsWith(p, end, "hex:")) {
+            setting = {Setting::Form::Hex, kRegBinary, p + 4, end, _lines.position()};
+            parse = hexData(setting, _lines, nullptr);
+        } else if (startsWith(p, end, "dword:")) {
+            setting = {Setting::Form::Dword, kRegDword, p + 6, end, _lines.position()};
+            parse = dwordData(setting.begin, end, nullptr);
+        } else if (startsWith(p, end, "hex(") && hexType(p + 4, end, setting)) {
+            parse = hexData(setting, _lines, nullptr);
+        }
+        if (parse == Parse::Stop)
+            _stopped = true;
+        else if (parse == Parse::Valid && wanted)
+            _found = setting;
+    }
+
+    // hex(N): N is read by wcstoul, so blanks and a sign may lead it; a second character
+    // 'x' is refused, and so is ffffffff once any number in the file has overflowed.
+    bool hexType(std::size_t p, std::size_t end, Setting& setting)
+    {
+        if (p == end || (p + 1 < end && (_text[p + 1] == 'x' || _text[p + 1] == 'X')))
+            return false;
+        const Number type = readHexNumber(_text, p, end, _outOfRange);
+        if (end - type.end < 2 || _text[type.end] != ')' || _text[type.end + 1] != ':')
+            return false;
+        if (type.value == 0xFFFFFFFF && _outOfRange)
+            return false;
+        setting = {Setting::Form::Hex, type.value, type.end + 2, end, _lines.position()};
+        return true;
+    }
+
+    // String data; regedit stops the whole import at "\0" or at a lone backslash at the end.
+    Parse quotedData(std::size_t p, std::size_t end, std::u16string* out) const
+    {
+        for (; p < end && _text[p] != '"'; ++p) {
+            Unit c = _text[p];
+            if (c == '\\') {
+                if (++p == end || _text[p] == '0')
+                    return Parse::Stop;
+                c = unescaped(_text[p]);
+            }
+            if (out)
+                out->push_back(c);
+        }
+        if (p == end)
+            return Parse::Invalid;
+        for (++p; p < end && isBlank(_text[p]);)
+            ++p;
+        return p == end || _text[p] == ';' ? Parse::Valid : Parse::Invalid;
+    }
+
+    // dword: blanks, then one to eight hex digits (full-width ones too, though wcstoul
+    // reads no full-width letter), then only blanks or a ';' comment; no digit reads as 0.
+    Parse dwordData(std::size_t p, std::size_t end, std::string* out)
+    {
+        while (p < end && isBlank(_text[p]))
+            ++p;
+        if (p == end)
+            return Parse::Invalid;
+        const std::size_t digits = p;
+        while (p < end && isHexDigit(_text[p]))
+            ++p;
+        std::size_t rest = p;
+        while (rest < end && isBlank(_text[rest]))
+            ++rest;
+        if (p - digits > 8 || (rest < end && _text[rest] != ';'))
+            return Parse::Invalid;
+        if (out) {
+            const std::uint32_t value = readHexNumber(_text, digits, p, _outOfRange).value;
+            for (int shift = 0; shift < 32; shift += 8)
+                out->push_back(static_cast<char>(value >> shift & 0xFF));
+        }
+        return Parse::Valid;
+    }
+
+    // Most bytes are two ASCII digits that end the number; those skip the general reading.
+    Number readByte(std::size_t s, std::size_t end)
+    {
+        if (end - s >= 2) {
+            const Unit high = _text[s];
+            const Unit low = _text[s + 1];
+            if (isAsciiHexDigit(high) && isAsciiHexDigit(low) &&
+                (end - s == 2 || hexDigitValue(_text[s + 2]) < 0))
+                return {static_cast<std::uint32_t>(hexDigitValue(high) * 16 + hexDigitValue(low)), s + 2};
+        }
+        return readHexNumber(_text, s, end, _outOfRange);
+    }
+
+    // One line of comma-separated bytes; may end in a backslash that continues the data.
+    enum class HexLine { Done, Continued, Invalid };
+
+    HexLine hexLine(std::size_t s, std::size_t end, std::string* out, std::size_t& count, std::size_t& after)
+    {
+        while (s < end) {
+            const Number byte = readByte(s, end);
+            if (byte.value > 0xFF)
+                return HexLine::Invalid;
+            std::size_t p = byte.end;
+            if (p == s) {
+                while (p < end && isBlank(_text[p]))
+                    ++p;
+                if (p < end && _text[p] == '\\') {
+                    after = p + 1;
+                    return HexLine::Continued;
+                }
+                return p < end && _text[p] == ';' ? HexLine::Done : HexLine::Invalid;
+            }
+            ++count;
+            if (out)
+                out->push_back(static_cast<char>(byte.value));
+            if (p < end && _text[p] != ',') {
+                while (p < end && isBlank(_text[p]))
+                    ++p;
+                return p == end || _text[p] == ';' ? HexLine::Done : HexLine::Invalid;
+            }
+            s = p < end ? p + 1 : p;
+        }
+        return HexLine::Done;
+    }
+
+    // hex: and hex(N): data with its continuation lines, read from lines. For the string
+    // types regedit then adds a terminator and, given no whole character, crashes.
+    Parse hexData(const Setting& setting, LineReader<Text>& lines, std::string* out)
+    {
+        std::size_t p = setting.begin;
+        std::size_t end = setting.end;
+        if (p == end)
+            return Parse::Valid;
+        std::size_t count = 0;
+        for (;;) {
+            std::size_t after = end;
+            const HexLine result = hexLine(p, end, out, count, after);
+            if (result == HexLine::Invalid)
+                return Parse::Invalid;
+            if (result == HexLine::Done)
+                break;
+            for (p = after; p < end && isBlank(_text[p]);)
+                ++p;
+            if (p < end && _text[p] != ';')
+                return Parse::Invalid;
+            Line next;
+            bool ended = false;
+            for (;;) {
+                if (!lines.next(next)) {
+                    ended = true;
+                    break;
+                }
+                for (p = next.begin; p < next.end && isBlank(_text[p]);)
+                    ++p;
+                if (p < next.end && _text[p] != ';')
+                    break;
+            }
+            if (ended)
+                break;
+            if (!isHexDigit(_text[p]))
+                return Parse::Invalid;
+            end = next.end;
+        }
+        const std::size_t unit = std::is_same_v<Text, WideText> ? 2 : 1;
+        return isStringType(setting.type) && count < unit ? Parse::Stop : Parse::Valid;
+    }
+
+    // Windows 3.1 form: "HKEY_CLASSES_ROOT\key = text" sets the key's default value.
+    void win31Line(const Line& line)
+    {
+        constexpr std::string_view root = "HKEY_CLASSES_ROOT";
+        if (!startsWith(line.begin, line.end, root))
+            return;
+        std::size_t keyEnd = line.begin;
+        while (keyEnd < line.end && !isSpace(_text[keyEnd]))
+            ++keyEnd;
+        std::size_t p = keyEnd;
+        while (p < line.end && isBlank(_text[p]))
+            ++p;
+        if (p < line.end && _text[p] == '=')
+            ++p;
+        if (p < line.end && _text[p] == ' ')
+            ++p;
+        openKey(line.begin, keyEnd);
+        if (_open == Open::Wanted && _target.name.empty())
+            _found = Setting{Setting::Form::Plain, kRegSz, p, line.end, kNone};
+    }
+
+    static inline const std::u16string kClassesPath[] = {u"SOFTWARE", u"CLASSES"};
+
+    const Text& _text;
+    const Target& _target;
+    Encoding _encoding;
+    LineReader<Text> _lines;
+    Open _open = Open::None;
+    std::optional<Setting> _found;
+    bool _outOfRange = false;
+    bool _stopped = false;
+    bool _exportFile = false;
+    bool _keyExists = false;
+};
+
+} // namespace qz::regfile
+
+#endif

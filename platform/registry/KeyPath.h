@@ -1,0 +1,120 @@
+// KeyPath.h - key paths: the roots, how a path in the file stands to the wanted key, and
+// the wanted key and value as the caller names them.
+#ifndef QZ_PLATFORM_REGISTRY_KEYPATH_H
+#define QZ_PLATFORM_REGISTRY_KEYPATH_H
+
+#include "platform/registry/CaseTable.h"
+#include "platform/registry/Characters.h"
+#include "platform/registry/RegistryFile.h"
+
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz::regfile {
+
+enum class Root { LocalMachine, Users, ClassesRoot, CurrentConfig, CurrentUser, DynData, None };
+
+constexpr std::string_view kRootNames[] = {"hkey_local_machine", "hkey_users", "hkey_classes_root",
+                                           "hkey_current_config", "hkey_current_user", "hkey_dyn_data"};
+
+// The longest key name the registry creates or opens, in UTF-16 units.
+constexpr std::size_t kMaxKeyName = 256;
+// RegOpenKeyExA converts the path into a buffer of MAX_PATH + 1 UTF-16 units.
+constexpr std::size_t kMaxOpenPathA = 260;
+// The longest value name the registry stores.
+constexpr std::size_t kMaxValueName = 16383;
+
+// The root that a path names (compared like _wcsnicmp, ASCII only) and where the part
+// below it starts (after the first backslash, or kNone when there is none).
+template <class Text>
+Root parseRoot(const Text& text, std::size_t begin, std::size_t end, std::size_t& below)
+{
+    for (std::size_t r = 0; r < std::size(kRootNames); ++r) {
+        const std::string_view name = kRootNames[r];
+        if (end - begin < name.size())
+            continue;
+        std::size_t i = 0;
+        while (i < name.size() && asciiLower(text[begin + i]) == static_cast<unsigned char>(name[i]))
+            ++i;
+        if (i < name.size())
+            continue;
+        const std::size_t after = begin + name.size();
+        if (after != end && text[after] != '\\')
+            continue;
+        below = after == end ? kNone : after + 1;
+        return static_cast<Root>(r);
+    }
+    return Root::None;
+}
+
+// A key as the names below a root, upper-cased for comparison.
+struct KeyView {
+    Root root;
+    std::vector<std::u16string> names;
+};
+
+// How a key path in the file stands to the wanted key.
+struct PathMatch {
+    bool valid = false;     // the registry accepts the path
+    std::size_t names = 0;  // names in the path
+    std::size_t equal = 0;  // leading names equal to the wanted key's
+};
+
+// Splits the path below a root at backslashes; runs of them and trailing ones count as
+// one, as the registry reads paths, but a leading one makes the path invalid. One pass
+// over the path, each of its characters compared at most once.
+template <class Text>
+PathMatch matchPath(const Text& text, std::size_t begin, std::size_t end, const KeyView& want)
+{
+    PathMatch match;
+    if (begin < end && text[begin] == '\\')
+        return match;
+    bool diverged = false;
+    std::size_t i = begin;
+    while (i < end) {
+        while (i < end && text[i] == '\\')
+            ++i;
+        if (i == end)
+            break;
+        const std::size_t start = i;
+        while (i < end && text[i] != '\\')
+            ++i;
+        const std::size_t length = i - start;
+        if (length > kMaxKeyName)
+            return match;
+        if (!diverged && match.names < want.names.size() && want.names[match.names].size() == length) {
+            const std::u16string& name = want.names[match.names];
+            std::size_t k = 0;
+            while (k < length && foldCase(text[start + k]) == name[k])
+                ++k;
+            diverged = k < length;
+        } else {
+            diverged = true;
+        }
+        if (!diverged)
+            ++match.equal;
+        ++match.names;
+    }
+    match.valid = true;
+    return match;
+}
+
+// The wanted key, as reached from each root that leads to it, and value name.
+struct Target {
+    std::vector<KeyView> views;
+    std::u16string name;          // upper-cased
+    bool escapedBytes = false;    // the names hold bytes that are not UTF-8 (see Text.h)
+    bool isRoot = false;          // the key is a root, which always exists
+};
+
+// The key and value name as the caller hands them to RegOpenKeyExA (below the root) and
+// RegQueryValueExA: 8-bit text in the caller's encoding that ends at a NUL, as C strings
+// do. Nothing when the registry could not open the key.
+std::optional<Target> makeTarget(std::string_view keyPath, std::string_view valueName, Encoding encoding);
+
+} // namespace qz::regfile
+
+#endif

@@ -1,0 +1,56 @@
+// Lines.h - a file's lines as regedit reads them: the line ends it knows, and the replay
+// of its line buffer that makes a NUL character cut a line short.
+#ifndef QZ_PLATFORM_REGISTRY_LINES_H
+#define QZ_PLATFORM_REGISTRY_LINES_H
+
+#include "platform/registry/Characters.h"
+
+#include <string>
+#include <string_view>
+
+namespace qz::regfile {
+
+struct Line {
+    std::size_t begin;
+    std::size_t end;
+};
+
+// Lines end at CR, LF or CR LF; the last one needs no end.
+template <class Text>
+class LineReader {
+public:
+    LineReader(const Text& text, std::size_t from) : _text(text), _next(from) {}
+
+    bool next(Line& line)
+    {
+        if (_next == kNone)
+            return false;
+        const std::size_t size = _text.size();
+        const std::size_t end = _text.lineEnd(_next);
+        line = {_next, end};
+        if (end == size)
+            _next = kNone;
+        else
+            _next = end + (_text[end] == '\r' && end + 1 < size && _text[end + 1] == '\n' ? 2 : 1);
+        return true;
+    }
+    std::size_t position() const { return _next; }
+
+private:
+    const Text& _text;
+    std::size_t _next;
+};
+
+// Whether the contents after the two lead bytes hold a NUL character (a zero byte, or in
+// a UTF-16 file a zero unit).
+bool containsNul(std::string_view contents, bool wide);
+
+// regedit reads lines through a buffer with C string functions, so a NUL character ends
+// the text of its line and the rest of that buffer load is lost. This replays that
+// reading and returns the text it yields (the two lead bytes, then the lines, each ended
+// by LF), which then parses like any file without NUL. Linear in the file's size.
+std::string replayLineBuffer(std::string_view contents, bool wide);
+
+} // namespace qz::regfile
+
+#endif

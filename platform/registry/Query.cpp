@@ -1,0 +1,93 @@
+// Query.cpp - the reader's entry points: a file's contents prepared (line buffer replay,
+// decoding), imported for the wanted value, and the value handed out.
+#include "platform/registry/RegistryFile.h"
+
+#include "platform/FileContents.h"
+#include "platform/registry/Import.h"
+#include "platform/registry/KeyPath.h"
+#include "platform/registry/Lines.h"
+#include "platform/registry/Text.h"
+
+namespace qz::regfile {
+
+namespace {
+
+template <class Text>
+Inspection inspect(const Text& text, const Target& target, Encoding encoding)
+{
+    Importer<Text> importer(text, target, encoding);
+    const std::optional<Setting> setting = importer.run();
+    Inspection found;
+    found.exportFile = importer.exportFile();
+    found.keyFound = importer.keyFound();
+    if (setting)
+        found.data = importer.decode(*setting);
+    return found;
+}
+
+// A key that cannot be reached is still looked for, so that the header is judged.
+const Target& unreachable()
+{
+    static const Target target{{}, u"\x1", false, false};
+    return target;
+}
+
+// The file read in the caller's encoding: UTF-16 as it is; 8-bit text in code page 1252,
+// or in UTF-8, which reads as code page 1252 where the text is all ASCII.
+Inspection inspectContents(std::string_view contents, const std::optional<Target>& target, Encoding encoding)
+{
+    if (contents.size() < 2)
+        return {};
+    const bool wide = contents[0] == '\xFF' && contents[1] == '\xFE';
+    std::string replayed;
+    if (containsNul(contents, wide)) {
+        replayed = replayLineBuffer(contents, wide);
+        contents = replayed;
+    }
+    const bool reachable = target && !(wide && target->escapedBytes);
+    const Target& wanted = reachable ? *target : unreachable();
+    Inspection found;
+    if (wide) {
+        found = inspect(WideText(contents), wanted, encoding);
+    } else if (encoding == Encoding::Cp1252 || isAscii(contents)) {
+        found = inspect(NarrowText(contents), wanted, encoding);
+    } else {
+        std::size_t linesFrom = 0;
+        const std::u16string units = decodeUtf8(contents, &linesFrom);
+        found = inspect(DecodedText(units, linesFrom), wanted, encoding);
+    }
+    if (!reachable)
+        found = Inspection{found.exportFile, false, std::nullopt};
+    return found;
+}
+
+} // namespace
+
+std::optional<std::string> queryValueIn(std::string_view contents, std::string_view keyPath,
+                                        std::string_view valueName, std::size_t maxBytes, Encoding encoding)
+{
+    const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
+    if (!target)
+        return std::nullopt;
+    Inspection found = inspectContents(contents, target, encoding);
+    if (found.data && found.data->size() > maxBytes)
+        return std::nullopt;
+    return std::move(found.data);
+}
+
+Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName,
+                     Encoding encoding)
+{
+    return inspectContents(contents, makeTarget(keyPath, valueName, encoding), encoding);
+}
+
+std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
+                                      std::string_view valueName, std::size_t maxBytes, Encoding encoding)
+{
+    const std::optional<std::string> contents = platform::fileContents(filePath.c_str());
+    if (!contents)
+        return std::nullopt;
+    return queryValueIn(*contents, keyPath, valueName, maxBytes, encoding);
+}
+
+} // namespace qz::regfile

@@ -1,0 +1,50 @@
+// RegistryFile.h - reads machine-wide settings from a registry export (.reg) file,
+// the stand-in for the registry where the system has none. Pure text processing.
+#ifndef QZ_PLATFORM_REGISTRY_REGISTRYFILE_H
+#define QZ_PLATFORM_REGISTRY_REGISTRYFILE_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qz::regfile {
+
+// The encoding of the caller's 8-bit text: the names it passes and the strings it gets.
+// Cp1252 is Windows in code page 1252, byte for byte what RegQueryValueExA gives there.
+// Utf8 is the Linux convention, Windows with the UTF-8 code page: UTF-16 files give UTF-8
+// (what RegQueryValueExW gives, encoded), 8-bit files are read as UTF-8 and keep their
+// bytes; a byte that is not part of valid UTF-8 stands for itself (in a name it matches
+// only the same byte, in data it comes back unchanged, and a name with one finds nothing
+// in a UTF-16 file). Names compare without regard to case as the registry compares them.
+enum class Encoding { Cp1252, Utf8 };
+
+// The data of value valueName ("" for the default value) of the key keyPath (a full
+// path such as "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor"), as RegQueryValueExA gives it
+// to an 8-bit caller after the file has been imported with regedit: string types in
+// the caller's encoding with their terminator, other types as their raw bytes.
+// Nothing when the file, key or value is missing, or the data exceeds maxBytes.
+// keyPath is read as RegOpenKeyExA reads it below the root: runs of backslashes and
+// trailing ones count as one; a backslash right after the root, more than 260
+// UTF-16 units below it, or a key name over 256 units find nothing.
+std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
+                                      std::string_view valueName, std::size_t maxBytes,
+                                      Encoding encoding = Encoding::Cp1252);
+
+// The same over a file's contents already in memory.
+std::optional<std::string> queryValueIn(std::string_view contents, std::string_view keyPath,
+                                        std::string_view valueName, std::size_t maxBytes,
+                                        Encoding encoding = Encoding::Cp1252);
+
+// What a lookup found in a file's contents, for the start-up report.
+struct Inspection {
+    bool exportFile = false;          // the first line is a header that regedit accepts
+    bool keyFound = false;            // the key exists once the file is imported
+    std::optional<std::string> data;  // the value's whole data, whatever its size
+};
+Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName,
+                     Encoding encoding = Encoding::Cp1252);
+
+} // namespace qz::regfile
+
+#endif

@@ -1,0 +1,138 @@
+// Text.cpp - decoding 8-bit text (UTF-8, code page 1252) and encoding strings for the caller.
+#include "platform/registry/Text.h"
+
+#include <cstdint>
+
+namespace qz::regfile {
+
+namespace {
+
+bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The length of the valid UTF-8 sequence at p (strict: no overlong forms, surrogates or
+// code points above U+10FFFF), or 0.
+std::size_t sequenceLength(const unsigned char* p, std::size_t left)
+{
+    const unsigned char c = p[0];
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF)
+        return left >= 2 && isContinuation(p[1]) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        const unsigned char low = c == 0xE0 ? 0xA0 : 0x80;
+        const unsigned char high = c == 0xED ? 0x9F : 0xBF;
+        return left >= 3 && p[1] >= low && p[1] <= high && isContinuation(p[2]) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        const unsigned char low = c == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = c == 0xF4 ? 0x8F : 0xBF;
+        return left >= 4 && p[1] >= low && p[1] <= high && isContinuation(p[2]) && isContinuation(p[3]) ? 4 : 0;
+    }
+    return 0;
+}
+
+void appendUtf8(std::string& out, std::uint32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+bool isAscii(std::string_view bytes)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (word & 0x8080808080808080)
+            return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+std::u16string decodeUtf8(std::string_view bytes, std::size_t* unitsBeforeTwo)
+{
+    std::u16string units;
+    units.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    if (unitsBeforeTwo)
+        *unitsBeforeTwo = 0;
+    for (std::size_t i = 0; i < size;) {
+        const std::size_t length = sequenceLength(p + i, size - i);
+        std::uint32_t c = p[i];
+        switch (length) {
+        case 0: c = kEscapeBase + p[i]; break;
+        case 2: c = (c & 0x1F) << 6 | (p[i + 1] & 0x3F); break;
+        case 3: c = (c & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F); break;
+        case 4: c = (c & 0x07) << 18 | (p[i + 1] & 0x3F) << 12 | (p[i + 2] & 0x3F) << 6 | (p[i + 3] & 0x3F); break;
+        default: break;
+        }
+        if (c >= 0x10000) {
+            units += static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+            units += static_cast<Unit>(0xDC00 + (c & 0x3FF));
+        } else {
+            units += static_cast<Unit>(c);
+        }
+        if (unitsBeforeTwo && i < 2)
+            *unitsBeforeTwo = units.size();
+        i += length == 0 ? 1 : length;
+    }
+    return units;
+}
+
+std::u16string decodeCp1252(std::string_view bytes)
+{
+    std::u16string units;
+    units.reserve(bytes.size());
+    for (char c : bytes)
+        units += fromCp1252(static_cast<unsigned char>(c));
+    return units;
+}
+
+std::string encodeString(std::u16string_view units, Encoding encoding, bool escapedBytes)
+{
+    std::string out;
+    out.reserve(units.size() + 1);
+    if (encoding == Encoding::Cp1252) {
+        for (Unit c : units)
+            out += toCp1252(c);
+        out += '\0';
+        return out;
+    }
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const Unit c = units[i];
+        if (escapedBytes && isEscapedByte(c)) {
+            out += static_cast<char>(c - kEscapeBase);
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+                   units[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((c - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            appendUtf8(out, 0xFFFD);
+        } else {
+            appendUtf8(out, c);
+        }
+    }
+    out += '\0';
+    return out;
+}
+
+} // namespace qz::regfile
