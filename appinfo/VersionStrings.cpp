@@ -18,7 +18,10 @@ constexpr const char* kRegistryBase = "SOFTWARE\\Corvan Engineering, Inc.\\Quaze
 constexpr std::size_t kTitleBufferSize = 256;
 
 // Marker, version, build, and the date and time of the build that this library matches.
-[[maybe_unused]] constexpr const char* kVersionStamp = "QZVERSION_10.0build60_May 11 2009_18:23:46";
+// No code reads it; it is there to be found in the library file (strings, grep), so it
+// is kept although nothing refers to it. The attribute keeps the array itself, which is
+// data and survives stripping; compilers that do not know it would drop the stamp.
+[[gnu::used]] constexpr char kVersionStamp[] = "QZVERSION_10.0build60_May 11 2009_18:23:46";
 
 constexpr const char* kCopyrightVendorPhrase = " Corvan Engineering, Inc.,";
 constexpr const char* kCopyrightRightsPhrase = "   All rights reserved.";

@@ -1,0 +1,61 @@
+# version_stamp.cmake - finds the version stamp, whole and NUL-terminated, in a built library
+# file and in a copy stripped of its symbols.
+#   cmake -DLIBRARY=<file> -DSTAMP=<text> -DWORK_DIR=<scratch folder> [-DSTRIP=<strip>] -P version_stamp.cmake
+cmake_minimum_required(VERSION 3.21)
+foreach(variable LIBRARY STAMP WORK_DIR)
+  if(NOT ${variable})
+    message(FATAL_ERROR "version_stamp.cmake needs -D${variable}=...")
+  endif()
+endforeach()
+
+# Whether the file holds the stamp's bytes followed by a NUL. The file is read as hex
+# digits, so a match counts only where it starts on a byte, at an even digit.
+function(holds_stamp file result)
+  file(READ "${file}" content HEX)
+  string(HEX "${STAMP}" stamp)
+  string(APPEND stamp "00")
+  set(${result} FALSE PARENT_SCOPE)
+  while(TRUE)
+    string(FIND "${content}" "${stamp}" at)
+    if(at EQUAL -1)
+      return()
+    endif()
+    math(EXPR odd "${at} % 2")
+    if(NOT odd)
+      set(${result} TRUE PARENT_SCOPE)
+      return()
+    endif()
+    math(EXPR next "${at} + 1")
+    string(SUBSTRING "${content}" ${next} -1 content)
+  endwhile()
+endfunction()
+
+if(NOT EXISTS "${LIBRARY}")
+  message(FATAL_ERROR "No library at ${LIBRARY}: build the target QZAppInfo first.")
+endif()
+holds_stamp("${LIBRARY}" found)
+if(NOT found)
+  message(FATAL_ERROR "The version stamp \"${STAMP}\" is not in ${LIBRARY}. It lives in "
+    "appinfo/VersionStrings.cpp (kVersionStamp): check that it still matches this text and that "
+    "the compiler keeps it although no code reads it.")
+endif()
+message(STATUS "Found \"${STAMP}\" in ${LIBRARY}")
+
+if(STRIP)
+  get_filename_component(name "${LIBRARY}" NAME)
+  set(copy "${WORK_DIR}/stripped-${name}")
+  file(MAKE_DIRECTORY "${WORK_DIR}")
+  file(COPY_FILE "${LIBRARY}" "${copy}")
+  execute_process(COMMAND "${STRIP}" --strip-all "${copy}" RESULT_VARIABLE stripped ERROR_VARIABLE why)
+  if(NOT stripped EQUAL 0)
+    file(REMOVE "${copy}")
+    message(FATAL_ERROR "${STRIP} --strip-all ${copy} failed: ${why}")
+  endif()
+  holds_stamp("${copy}" found)
+  file(REMOVE "${copy}")
+  if(NOT found)
+    message(FATAL_ERROR "The version stamp is in ${LIBRARY} but not in a copy stripped with ${STRIP}: "
+      "it must be data of the library, not only a symbol or debugging information.")
+  endif()
+  message(STATUS "Found it in the copy stripped with ${STRIP}")
+endif()
