@@ -82,9 +82,10 @@ extern "C" {
 /* ---- The library ------------------------------------------------------------------ */
 
 /* The library's display version, "10.0build60": a constant text, valid while the
- * library is loaded. Never NULL. */
+ * library is loaded. NULL only when memory ran out (the text is read from an empty
+ * record, which allocates its tables). */
 QZ_API const char* qz_version(void);
-/* Its numbers: major 10, minor 0, build 60. */
+/* Its numbers: major 10, minor 0, build 60; 0 when qz_version gives NULL. */
 QZ_API int32_t qz_version_major(void);
 QZ_API int32_t qz_version_minor(void);
 QZ_API int32_t qz_version_build(void);
@@ -133,7 +134,7 @@ QZ_API const char* qz_info_executable_path(const qz_info* info);
 QZ_API const char* qz_info_system_base_registry_path(const qz_info* info);
 QZ_API const char* qz_info_user_base_registry_path(const qz_info* info);
 QZ_API const char* qz_info_application_name(const qz_info* info);
-QZ_API const char* qz_info_product_architecture(const qz_info* info); /* "win64" */
+QZ_API const char* qz_info_product_architecture(const qz_info* info); /* "win64" on Windows */
 QZ_API const char* qz_info_support_email(const qz_info* info);        /* "mailto:..." */
 /* The version given to qz_info_initialize; 0 before it and for NULL. */
 QZ_API float qz_info_application_version(const qz_info* info);

@@ -21,7 +21,15 @@ if(TOOLCHAIN)
   run(${CMAKE_COMMAND} -E chdir ${work}/root ${CMAKE_COMMAND} -E tar xf ${package})
   file(GLOB prefix ${work}/root/*)
   set(expected bin/QZAppInfo.dll bin/qzpaths.exe include/QZApplicationInfo.h include/QZ_PathManager.h
-      lib/cmake/QZAppInfo/QZAppInfoConfig.cmake lib/pkgconfig/QZAppInfo.pc share/man/man1/qzpaths.1)
+      lib/cmake/QZAppInfo/QZAppInfoConfig.cmake lib/pkgconfig/QZAppInfo.pc share/man/man1/qzpaths.1
+      lib/QZAppInfo.def lib/QZAppInfo.lib lib/libQZAppInfo.dll.a)
+  # The zip's binaries carry no debugging information.
+  foreach(binary bin/QZAppInfo.dll bin/qzpaths.exe)
+    run(x86_64-w64-mingw32-objdump -h ${prefix}/${binary})
+    if(last_output MATCHES "\\.debug_")
+      message(FATAL_ERROR "${binary} in the zip is not stripped")
+    endif()
+  endforeach()
   # A cross build searches its target's root only; point it at the package directly.
   set(toolchain_arg -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQZAppInfo_DIR=${prefix}/lib/cmake/QZAppInfo)
 else()

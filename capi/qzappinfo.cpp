@@ -1,0 +1,326 @@
+// qzappinfo.cpp - the C interface: each function forwards to the C++ classes; no exception leaves it.
+#include "qzappinfo.h"
+
+#include "QZApplicationInfo.h"
+#include "QZ_PathManager.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+// The handles are the C++ objects themselves, with the few reads that the C interface
+// needs beyond the public accessors: the published table's keys in order.
+struct qz_info : QZApplicationInfo {
+    const PathDictionary& published() const { return _publishedPaths; }
+};
+
+namespace {
+
+// The one place where exceptions stop: whatever the work throws (in practice only
+// std::bad_alloc) becomes the function's failure value.
+template <typename Result, typename Work>
+Result guarded(Result failure, Work&& work) noexcept
+{
+    try {
+        return work();
+    } catch (...) {
+        return failure;
+    }
+}
+
+// The keys of a table in order, read through the table's protected arrays.
+struct TableKeys : QZApplicationInfo::PathDictionary {
+    static int count(const PathDictionary& table) { return table.*(&TableKeys::_count); }
+    static const char* key(const PathDictionary& table, int index)
+    {
+        return (table.*(&TableKeys::_keys))[index];
+    }
+};
+
+// One walk of qz_paths_read_all: the caller's reader, its data, and the first result
+// that was not 0, after which the remaining places are passed over.
+struct Walk {
+    qz_read_fn reader;
+    void* userData;
+    int32_t result;
+};
+
+// A path manager whose reader is the C caller's function; the walk travels in the data
+// argument, which the library hands to every ReadFile call untouched.
+class CallbackPathManager final : public QZ_PathManager {
+public:
+    using QZ_PathManager::QZ_PathManager;
+    int ReadFile(char* directory, char* data) override
+    {
+        Walk* walk = reinterpret_cast<Walk*>(data);
+        if (walk->result == 0)
+            walk->result = walk->reader(directory ? directory : "", walk->userData);
+        return 0;
+    }
+};
+
+using TextAccessor = char* (QZApplicationInfo::*)() const;
+const char* field(const qz_info* info, TextAccessor accessor) { return info ? (info->*accessor)() : nullptr; }
+
+using PathsAccessor = char* (QZ_PathManager::*)() const;
+
+struct Version {
+    int major = 0, minor = 0, build = 0;
+};
+
+// The numbers of the display version, read from the text itself so that they never
+// disagree with it.
+Version version()
+{
+    Version v;
+    if (const char* text = qz_version())
+        std::sscanf(text, "%d.%dbuild%d", &v.major, &v.minor, &v.build);
+    return v;
+}
+
+} // namespace
+
+// The path manager keeps its own share of the record (copies share every buffer), so the
+// caller's record may go first.
+struct qz_paths {
+    qz_paths(const qz_info& info, int32_t keepDuplicates) : record(info), manager(&record, keepDuplicates) {}
+    qz_info record;
+    mutable CallbackPathManager manager;
+};
+
+namespace {
+const char* field(const qz_paths* paths, PathsAccessor accessor)
+{
+    return paths ? (paths->manager.*accessor)() : nullptr;
+}
+} // namespace
+
+extern "C" {
+
+const char* qz_version(void)
+{
+    // The text is a constant of the library; a record, which reads nothing, hands it out.
+    return guarded<const char*>(nullptr, [] {
+        QZApplicationInfo record;
+        return static_cast<const char*>(record.GetDisplayVersionInfo());
+    });
+}
+int32_t qz_version_major(void) { return version().major; }
+int32_t qz_version_minor(void) { return version().minor; }
+int32_t qz_version_build(void) { return version().build; }
+
+void qz_free(char* text) { delete[] text; }
+
+qz_info* qz_info_create(void)
+{
+    return guarded<qz_info*>(nullptr, [] { return new qz_info(); });
+}
+
+void qz_info_destroy(qz_info* info) { delete info; }
+
+int32_t qz_info_initialize(qz_info* info, const char* name, float version, const char* support_email,
+                           const char* executable, int32_t patch_level, int32_t first_year, int32_t last_year)
+{
+    if (!info || !name || !support_email || !executable)
+        return 0;
+    return guarded<int32_t>(0, [&] {
+        return info->Initialize(name, version, support_email, executable, patch_level, first_year, last_year);
+    });
+}
+
+int32_t qz_info_initialized(const qz_info* info)
+{
+    return info && const_cast<qz_info*>(info)->GetInitializedStatus() ? 1 : 0;
+}
+
+const char* qz_info_corvan_home(const qz_info* info) { return field(info, &QZApplicationInfo::GetCorvanHome); }
+const char* qz_info_application_title_no_patch(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetApplicationTitleNoPatch);
+}
+const char* qz_info_application_title(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetApplicationTitle);
+}
+const char* qz_info_architecture(const qz_info* info) { return field(info, &QZApplicationInfo::GetArchitecture); }
+const char* qz_info_copyright_statement(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetCopyrightStatement);
+}
+const char* qz_info_current_working_dir(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetCurrentWorkingDir);
+}
+const char* qz_info_x_display_name(const qz_info* info) { return field(info, &QZApplicationInfo::GetXDisplayName); }
+const char* qz_info_display_version_info(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetDisplayVersionInfo);
+}
+const char* qz_info_executable_dir(const qz_info* info) { return field(info, &QZApplicationInfo::GetExecutableDir); }
+const char* qz_info_executable_path(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetExecutablePath);
+}
+const char* qz_info_system_base_registry_path(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetSystemBaseRegistryPath);
+}
+const char* qz_info_user_base_registry_path(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetUserBaseRegistryPath);
+}
+const char* qz_info_application_name(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetApplicationName);
+}
+const char* qz_info_product_architecture(const qz_info* info)
+{
+    return field(info, &QZApplicationInfo::GetProductArchitecture);
+}
+const char* qz_info_support_email(const qz_info* info) { return field(info, &QZApplicationInfo::GetSupportEMail); }
+
+float qz_info_application_version(const qz_info* info) { return info ? info->GetApplicationVersion() : 0.0f; }
+
+char* qz_info_feature_name(const qz_info* info)
+{
+    if (!info)
+        return nullptr;
+    return guarded<char*>(nullptr, [info] { return info->GetFeatureName(); });
+}
+
+const char* qz_info_published_path(const qz_info* info, const char* key)
+{
+    return info && key ? info->GetSpecifiedPath(key) : nullptr;
+}
+
+int32_t qz_info_key_count(const qz_info* info) { return info ? TableKeys::count(info->published()) : 0; }
+
+const char* qz_info_key(const qz_info* info, int32_t index)
+{
+    if (!info || index < 0 || index >= TableKeys::count(info->published()))
+        return nullptr;
+    return TableKeys::key(info->published(), index);
+}
+
+char* qz_info_dump(const qz_info* info)
+{
+    if (!info)
+        return nullptr;
+    return guarded<char*>(nullptr, [info] { return const_cast<qz_info*>(info)->DumpPaths(); });
+}
+
+int32_t qz_info_sysvar(const qz_info* info, const char* name, char* value, uint32_t size)
+{
+    if (!info || !name || (!value && size > 0))
+        return QZ_ERROR_ARGUMENT;
+    // The C++ lookup writes value[0] even for a size of 0; here a size of 0 writes nothing.
+    if (size == 0)
+        return QZ_SYSVAR_NOWHERE;
+    return guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
+        value[0] = '\0';
+        return static_cast<int32_t>(info->GetSysVarOrigin(name, value, size));
+    });
+}
+
+int32_t qz_info_home_origin(const qz_info* info) { return info ? info->GetHomeOrigin() : QZ_HOME_NOT_FOUND; }
+
+int32_t qz_info_walk_level_count(const qz_info* info) { return info ? info->GetWalkLevelCount() : 0; }
+
+const char* qz_info_walk_level(const qz_info* info, int32_t index)
+{
+    return info ? info->GetWalkLevel(index) : nullptr;
+}
+
+int32_t qz_info_path_origin(const qz_info* info, const char* key, const char** setting)
+{
+    const char* found = nullptr;
+    int32_t origin = info && key ? info->GetPathOrigin(key, &found) : QZ_PATH_NOT_DECIDED;
+    if (setting)
+        *setting = found;
+    return origin;
+}
+
+qz_paths* qz_paths_create(const qz_info* info, int32_t keep_duplicates)
+{
+    if (!qz_info_initialized(info))
+        return nullptr;
+    return guarded<qz_paths*>(nullptr, [&] { return new qz_paths(*info, keep_duplicates); });
+}
+
+void qz_paths_destroy(qz_paths* paths) { delete paths; }
+
+const qz_info* qz_paths_info(const qz_paths* paths) { return paths ? &paths->record : nullptr; }
+
+const char* qz_paths_production_installation_dir(const qz_paths* paths)
+{
+    return field(paths, &QZ_PathManager::GetProductionInstallationDir);
+}
+const char* qz_paths_config_path(const qz_paths* paths) { return field(paths, &QZ_PathManager::GetQZConfigPath); }
+const char* qz_paths_user_home(const qz_paths* paths) { return field(paths, &QZ_PathManager::GetUserHome); }
+const char* qz_paths_cwd(const qz_paths* paths) { return field(paths, &QZ_PathManager::GetCWD); }
+const char* qz_paths_directory_string(const qz_paths* paths)
+{
+    return field(paths, &QZ_PathManager::GetDirectoryString);
+}
+
+int32_t qz_paths_config_path_count(const qz_paths* paths)
+{
+    if (!paths)
+        return 0;
+    return guarded<int32_t>(0, [paths] { return paths->manager.GetNumQZConfigPathArray(); });
+}
+
+const char* qz_paths_config_path_item(const qz_paths* paths, int32_t index)
+{
+    return paths ? paths->manager.GetQZConfigPathItem(index) : nullptr;
+}
+
+int32_t qz_paths_find_file_with_directory(const qz_paths* paths, const char* path)
+{
+    if (!paths || !path)
+        return 0;
+    return guarded<int32_t>(0, [&] { return paths->manager.FindFileWithDirectory(const_cast<char*>(path)) ? 1 : 0; });
+}
+
+int32_t qz_paths_find_file_path(const qz_paths* paths, const char* directory, const char* file_name)
+{
+    if (!paths || !directory || !file_name)
+        return 0;
+    return guarded<int32_t>(0, [&] {
+        return paths->manager.FindFilePath(const_cast<char*>(directory), const_cast<char*>(file_name)) ? 1 : 0;
+    });
+}
+
+int32_t qz_paths_get_file_path(const qz_paths* paths, const char* file_name, char* directory, uint32_t size,
+                               int32_t count)
+{
+    if (!paths || !file_name || !directory || size == 0)
+        return QZ_ERROR_ARGUMENT;
+    return guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
+        directory[0] = '\0';
+        char found[QZ_DIRECTORY_SIZE] = "";
+        bool hit = paths->manager.GetFilePath(const_cast<char*>(file_name), found, count);
+        std::size_t length = std::strlen(found);
+        if (length >= size)
+            return QZ_ERROR_SIZE;
+        std::memcpy(directory, found, length + 1);
+        return hit ? 1 : 0;
+    });
+}
+
+int32_t qz_paths_read_all(const qz_paths* paths, const int32_t* order, qz_read_fn reader, void* user_data)
+{
+    if (!paths || !reader)
+        return QZ_ERROR_ARGUMENT;
+    int codes[4] = {1, 2, 3, 4};
+    if (order)
+        for (int i = 0; i < 4; ++i)
+            codes[i] = order[i];
+    Walk walk{reader, user_data, 0};
+    return guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
+        paths->manager.ReadFromAll(reinterpret_cast<char*>(&walk), codes);
+        return walk.result;
+    });
+}
+
+} // extern "C"
