@@ -75,17 +75,15 @@ configuration files.
 .
 This package holds the shared library.")
 # ldconfig runs once after the library is unpacked, for every package that needs it,
-# through dpkg's trigger. CPack would add a postinst and a postrm that call ldconfig
-# themselves (lintian: maintscript-calls-ldconfig) unless the package brings its own;
-# these do nothing.
+# through dpkg's trigger, and the package has no maintainer scripts. CPack would add a
+# postinst and a postrm that call ldconfig themselves (lintian: maintscript-calls-ldconfig)
+# unless CONTROL_EXTRA names files of those names; an empty one draws
+# maintainer-script-empty. Naming files that do not exist stops CPack's scripts, and CPack
+# adds no missing file to the package.
 set(qz_debian_runtime ${PROJECT_BINARY_DIR}/debian/runtime)
 file(WRITE ${qz_debian_runtime}/triggers "activate-noawait ldconfig\n")
-foreach(script postinst postrm)
-  file(WRITE ${qz_debian_runtime}/${script}
-    "#!/bin/sh\n# ${script} of ${QZ_DEB_RUNTIME}: ldconfig runs through the trigger instead.\nset -e\nexit 0\n")
-  list(APPEND CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${qz_debian_runtime}/${script})
-endforeach()
-list(APPEND CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${qz_debian_runtime}/triggers)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${qz_debian_runtime}/triggers
+  ${qz_debian_runtime}/none/postinst ${qz_debian_runtime}/none/postrm)
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libqzappinfo-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
