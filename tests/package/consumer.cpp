@@ -1,6 +1,7 @@
 // consumer.cpp - uses the installed headers and library as an application of the suite does.
 #include <QZApplicationInfo.h>
 #include <QZ_PathManager.h>
+#include <qzappinfo.h>
 
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,10 @@ int main(int argc, char** argv)
     text << "C:/x" << std::ends;
     QZApplicationInfo::PathDictionary table;
     table.Enroll("qz_rootdir", &text);
-    std::printf("%s\n%s\n%s\n", info.GetApplicationTitle(), info.GetSpecifiedPath("qz_bindir"),
-                table.GetPath("qz_rootdir"));
-    return std::strcmp(info.GetApplicationTitle(), "Ryndel v10.0-003") == 0 && argc == 1 ? 0 : 1;
+    std::printf("%s\n%s\n%s\n%s\n", info.GetApplicationTitle(), info.GetSpecifiedPath("qz_bindir"),
+                table.GetPath("qz_rootdir"), qz_version());
+    return std::strcmp(info.GetApplicationTitle(), "Ryndel v10.0-003") == 0
+                   && std::strcmp(qz_version(), "10.0build60") == 0 && argc == 1
+               ? 0
+               : 1;
 }
