@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 
 namespace {
@@ -31,7 +32,9 @@ void addApplicationOptions(CLI::App& app, Settings& settings)
 
 } // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int run(int argc, char** argv)
 {
     using namespace qzpaths;
     CLI::App app{"qzpaths: where the suite's applications find everything.\n"
@@ -71,9 +74,13 @@ int main(int argc, char** argv)
 
     const std::string executable = settings.executable.empty() ? std::string(argv[0]) : settings.executable;
     Record record;
-    if (!record.Initialize(settings.name.c_str(), settings.version, settings.email.c_str(), executable.c_str(),
-                           settings.patch, 2009, 2009)) {
-        std::cerr << "qzpaths: cannot initialize: " << initializeFailure(record, executable) << '\n';
+    QZStartupReport report;
+    // explain and sysvar answer after a failed Initialize too.
+    if (!report.Initialize(record, settings.name.c_str(), settings.version, settings.email.c_str(),
+                           executable.c_str(), settings.patch, 2009, 2009) &&
+        !*explain && !*sysvar) {
+        std::cerr << "qzpaths: cannot initialize: " << initializeFailure(report, record, executable) << '\n'
+                  << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
         return UsageOrInitialize;
     }
 
@@ -83,12 +90,27 @@ int main(int argc, char** argv)
     if (*dump)
         return printDump(record);
     if (*sysvar)
-        return printSysVar(record, names, output);
+        return printSysVar(record, report, names, executable, output);
     if (*config)
         return printConfig(record, file, output);
     if (*check)
         return printCheck(record, output);
     if (*explain)
-        return printExplain(record, output);
-    return printSummary(record, output);
+        return printExplain(record, report, executable, output);
+    return printSummary(record, report, output);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The last resort: whatever goes wrong, the exit code stays one of those documented.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "qzpaths: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "qzpaths: unexpected failure\n";
+    }
+    return qzpaths::UsageOrInitialize;
 }
