@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -124,7 +125,7 @@ TEST_F(QzpathsTest, DumpIsTheLibrarysOwnText)
     EXPECT_EQ(result.out, dump.get());
 }
 
-TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndOneLine)
+TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndSayWhy)
 {
     const auto noKey = run({"get"});
     EXPECT_EQ(noKey.exitCode, 2);
@@ -499,9 +500,20 @@ TEST_F(FailureTest, TextThatIsNotUtf8NeverStopsTheJson)
 {
     // Byte 0xE9 (e acute in the 8-bit code pages of Western Europe) in each source.
     const std::string name = "caf\xE9";
-    tree.mkdir(name + "/qzcommon");
-    const std::string exeInCafe = tree.touch(name + "/qz/bin/app.exe");
-    const std::string cafe = tree.path(name);
+    const char separator = qztest::joinSeparator();
+    const std::string cafe = tree.path() + separator + name;
+    const std::string bin = cafe + separator + "qz" + separator + "bin";
+    const std::string exeInCafe = bin + separator + "app.exe";
+    if (onWindows()) {
+        // The names in the 8-bit code page, as the command processor makes them.
+        for (const std::string& command : {"mkdir " + qztest::quoteArgument(cafe + "\\qzcommon"),
+                                           "mkdir " + qztest::quoteArgument(bin),
+                                           "type nul > " + qztest::quoteArgument(exeInCafe)})
+            ASSERT_EQ(qztest::exitCodeOf(std::system(qztest::commandLine(command).c_str())), 0) << command;
+    } else {
+        tree.mkdir(name + "/qzcommon");
+        tree.touch(name + "/qz/bin/app.exe");
+    }
     auto check = [&](const json& text, const std::string& where) {
         ASSERT_TRUE(text.is_object()) << where << ": " << text.dump();
         EXPECT_NE(text["bytes"].get<std::string>().find("636166e9"), std::string::npos) << where;
