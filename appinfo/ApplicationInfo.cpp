@@ -3,7 +3,6 @@
 
 #include "appinfo/Text.h"
 
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -16,13 +15,6 @@ constexpr const char* kDisplayVersionInfo = "10.0build60";
 // keep it alive until the last of them is destroyed.
 struct QZApplicationInfo::_Buffers {
     std::vector<std::unique_ptr<char[]>> texts;
-    std::vector<const char*> walkLevels;
-    struct Decision {
-        const char* key;
-        const char* setting;
-        PathOrigin origin;
-    };
-    std::vector<Decision> decisions;
 };
 
 QZApplicationInfo::QZApplicationInfo()
@@ -97,44 +89,11 @@ char* QZApplicationInfo::GetSpecifiedPath(const char* key) const
 
 void QZApplicationInfo::GetSysVar(const char* name, char* value, unsigned int size) const
 {
-    GetSysVarOrigin(name, value, size);
+    if (!value)
+        return;
+    value[0] = '\0';
+    if (_initialized && size >= 1)
+        _GetSysVar(name, value, size);
 }
 
 char* QZApplicationInfo::DumpPaths() { return _publishedPaths.DumpPaths(); }
-
-QZApplicationInfo::HomeOrigin QZApplicationInfo::GetHomeOrigin() const { return _homeOrigin; }
-
-int QZApplicationInfo::GetWalkLevelCount() const { return static_cast<int>(_buffers->walkLevels.size()); }
-
-const char* QZApplicationInfo::GetWalkLevel(int index) const
-{
-    if (index < 0 || index >= GetWalkLevelCount())
-        return nullptr;
-    return _buffers->walkLevels[static_cast<std::size_t>(index)];
-}
-
-void QZApplicationInfo::_NoteWalkLevel(const char* level)
-{
-    const char* kept = _Keep(level);
-    _buffers->walkLevels.push_back(kept);
-}
-
-// Keys and setting names are the library's own constant texts.
-void QZApplicationInfo::_NotePathOrigin(const char* key, const char* setting, PathOrigin origin)
-{
-    _buffers->decisions.push_back({key, setting, origin});
-}
-
-QZApplicationInfo::PathOrigin QZApplicationInfo::GetPathOrigin(const char* key, const char** setting) const
-{
-    if (setting)
-        *setting = nullptr;
-    for (const auto& decision : _buffers->decisions) {
-        if (key && std::strcmp(decision.key, key) == 0) {
-            if (setting)
-                *setting = decision.setting;
-            return decision.origin;
-        }
-    }
-    return PathNotDecided;
-}

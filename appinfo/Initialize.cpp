@@ -4,11 +4,14 @@
 
 #include "appinfo/Text.h"
 #include "platform/Platform.h"
+#include "report/Recorder.h"
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace platform = qz::platform;
+using Report = QZStartupReport;
 
 namespace {
 
@@ -32,24 +35,37 @@ bool isExistingDirectory(const std::string& path)
 // The extensions tried, in this order, after the name as given.
 constexpr const char* kExecutableExtensions[] = {"bat", "com", "exe"};
 
-bool appendExtensionIfExists(std::string& path, const char* extension)
+// Tells a report every name that the executable search tests; does nothing otherwise.
+struct TestNotes {
+    std::vector<Report::Candidate>* candidates = nullptr;
+    Report::Candidate::Where where = Report::Candidate::Where::AbsoluteName;
+    bool exists(const std::string& path) const
+    {
+        const bool found = platform::exists(path.c_str());
+        if (candidates)
+            candidates->push_back({where, path, found});
+        return found;
+    }
+};
+
+bool appendExtensionIfExists(std::string& path, const char* extension, const TestNotes& notes = {})
 {
     const std::size_t bare = path.size();
     path += '.';
     path += extension;
-    if (platform::exists(path.c_str()))
+    if (notes.exists(path))
         return true;
     path.resize(bare);
     return false;
 }
 
 // The first existing form wins: the name as given, then .bat, .com, .exe.
-bool appendExtensionsIfExists(std::string& path)
+bool appendExtensionsIfExists(std::string& path, const TestNotes& notes = {})
 {
-    if (platform::exists(path.c_str()))
+    if (notes.exists(path))
         return true;
     for (const char* extension : kExecutableExtensions)
-        if (appendExtensionIfExists(path, extension))
+        if (appendExtensionIfExists(path, extension, notes))
             return true;
     return false;
 }
@@ -114,13 +130,18 @@ void QZApplicationInfo::_Directory(char* path)
 
 bool QZApplicationInfo::_FindExecutable(const char* executableName)
 {
+    _Recorder* const note = _recording.recorder;
+    TestNotes notes;
+    if (note)
+        notes.candidates = &note->report.executableCandidates;
+
     const std::string_view name = executableName;
     if (platform::isAbsoluteExecutableName(name)) {
         // An absolute name is never looked for anywhere else; when nothing of that name
         // exists, the executable path keeps the name as given.
         std::string path(name);
         _executablePath = _Keep(path.c_str());
-        if (!appendExtensionsIfExists(path))
+        if (!appendExtensionsIfExists(path, notes))
             return false;
         if (path.size() != name.size())
             _executablePath = _Keep(path.c_str());
@@ -129,20 +150,33 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
 
     auto acceptIn = [&](const std::string& directory) {
         std::string candidate = directory + platform::joinSeparator() + std::string(name);
-        if (!appendExtensionsIfExists(candidate))
+        if (!appendExtensionsIfExists(candidate, notes))
             return false;
         _executablePath = _Keep(candidate.c_str());
         return true;
     };
 
     const platform::ExecutableSearch search = platform::executableSearchFor(name);
+    if (note) {
+        note->report.searchedCurrentDirectory = search.inCurrentDirectory;
+        note->report.searchedPath = search.alongSearchPath;
+    }
+    notes.where = Report::Candidate::Where::CurrentDirectory;
     if (search.inCurrentDirectory && acceptIn(_currentWorkingDir))
         return true;
     if (!search.alongSearchPath)
         return false;
 
-    const std::string searchPath = platform::environment("PATH").value_or("");
-    for (std::string_view entry : qz::listEntries(searchPath, platform::searchPathDelimiters()))
+    const std::optional<std::string> pathVariable = platform::environment("PATH");
+    const std::string searchPath = pathVariable.value_or("");
+    std::vector<std::string_view> skipped;
+    const auto entries = qz::listEntries(searchPath, platform::searchPathDelimiters(), note ? &skipped : nullptr);
+    if (note) {
+        note->report.searchPath = pathVariable;
+        note->report.skippedSearchPathEntries.assign(skipped.begin(), skipped.end());
+    }
+    notes.where = Report::Candidate::Where::SearchPath;
+    for (std::string_view entry : entries)
         if (acceptIn(std::string(entry)))
             return true;
     return false;
@@ -151,6 +185,10 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
 void QZApplicationInfo::_FindExecutableDir()
 {
     const platform::Status status = platform::status(_executablePath);
+    if (_Recorder* const note = _recording.recorder)
+        note->report.executableStatus = status == platform::Status::Missing     ? Report::ExecutableStatus::Missing
+                                        : status == platform::Status::Directory ? Report::ExecutableStatus::Directory
+                                                                                : Report::ExecutableStatus::File;
     if (status == platform::Status::Missing)
         return;
     std::string directory = _executablePath;
@@ -163,23 +201,31 @@ void QZApplicationInfo::_FindExecutableDir()
 // ancestors, by changing into them; the current directory is put back afterwards.
 void QZApplicationInfo::_WalkUpToSandbox()
 {
+    _Recorder* const note = _recording.recorder;
+    auto end = [note](Report::WalkEnd how) {
+        if (note)
+            note->report.walkEnd = how;
+    };
     DirectoryRestorer restorer(_currentWorkingDir);
     std::string level = _executableDir;
     if (!platform::changeDirectory(level.c_str()))
-        return;
+        return end(Report::WalkEnd::CannotEnter);
     for (;;) {
-        _NoteWalkLevel(level.c_str());
-        if (isExistingDirectory(kSandboxMarker)) {
+        const bool found = isExistingDirectory(kSandboxMarker);
+        if (note)
+            note->report.walk.push_back({level, found});
+        if (found) {
             _corvanHome = _Keep(level.c_str());
             _sandbox = true;
-            _homeOrigin = HomeFromWalk;
-            return;
+            return end(Report::WalkEnd::Found);
         }
         platform::changeDirectory("..");
         std::optional<std::string> parent = platform::currentDirectory();
         // The root was reached, or the current directory cannot be read.
-        if (!parent || *parent == level)
-            return;
+        if (!parent)
+            return end(Report::WalkEnd::DirectoryUnreadable);
+        if (*parent == level)
+            return end(Report::WalkEnd::RootReached);
         level = std::move(*parent);
     }
 }
@@ -187,29 +233,50 @@ void QZApplicationInfo::_WalkUpToSandbox()
 int QZApplicationInfo::Initialize(const char* applicationName, float version, const char* supportEMail,
                                   const char* executableName, int patchLevel, int firstYear, int lastYear)
 {
-    if (_initialized)
-        return 0;
+    _Recorder* const note = _recording.recorder;
+    using Step = Report::Step;
+    using Failure = Report::Failure;
+    auto step = [note](Step taken) {
+        if (note)
+            note->step(taken);
+    };
+    auto fail = [note](Failure why) { return note ? note->fail(why) : 0; };
+
+    if (_initialized) {
+        step(Step::AlreadyInitialized);
+        return fail(Failure::AlreadyInitialized);
+    }
     if (_applicationName)
         _Reset(); // what a failed call left behind
 
     _sandbox = false;
+    step(Step::ApplicationName);
     if (!applicationName || !*applicationName)
-        return 0;
+        return fail(Failure::EmptyApplicationName);
     _applicationName = _Keep(applicationName);
     _productTag = _Keep(std::strcmp(_applicationName, "Obrenn") == 0 ? "ob" : "ry", 3);
     _supportEMail = _Keep(("mailto:" + std::string(qz::textOf(supportEMail))).c_str());
     _applicationVersion = version;
     _patchLevel = patchLevel;
 
+    step(Step::CurrentDirectory);
     const std::optional<std::string> currentDirectory = platform::currentDirectory();
+    if (note)
+        note->report.currentDirectory = currentDirectory;
     if (!currentDirectory || currentDirectory->empty())
-        return 0;
+        return fail(Failure::NoCurrentDirectory);
     _currentWorkingDir = _Keep(currentDirectory->c_str());
 
-    if (!executableName || !*executableName || !_FindExecutable(executableName))
-        return 0;
+    step(Step::ExecutableName);
+    if (!executableName || !*executableName)
+        return fail(Failure::EmptyExecutableName);
+    step(Step::ExecutableSearch);
+    if (!_FindExecutable(executableName))
+        return fail(Failure::ExecutableNotFound);
+    step(Step::ExecutableDirectory);
     _FindExecutableDir();
 
+    step(Step::RegistryBase);
     _buildSuffix = _Keep(kBuildSuffix);
     _suiteRelease = kSuiteRelease;
     _BuildTitles();
@@ -220,37 +287,64 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
     _BuildRegistryPaths();
 
     char value[kSysVarSize];
-    _GetSysVar("DISPLAY", value, sizeof value);
+    step(Step::Display);
+    _LookUpSysVar("DISPLAY", value, sizeof value, note);
     if (*value)
         _xDisplayName = _Keep(value);
     _productArchitecture = _Keep(platform::productArchitecture(), 6);
-    _GetSysVar("CORVAN_ARCH", value, sizeof value);
+    step(Step::Architecture);
+    _LookUpSysVar("CORVAN_ARCH", value, sizeof value, note);
     if (*value)
         _architecture = _Keep(value);
 
-    const SysVarOrigin homeOrigin = _LookUpSysVar("CORVAN_HOME", value, sizeof value);
+    step(Step::CorvanHome);
+    _LookUpSysVar("CORVAN_HOME", value, sizeof value, note);
     if (*value) {
-        _homeOrigin = homeOrigin == SysVarRegistry ? HomeFromRegistry : HomeFromEnvironment;
+        if (note)
+            note->report.homeSource = note->report.lookups.back().source == Report::Lookup::Source::Registry
+                                          ? Report::HomeSource::Registry
+                                          : Report::HomeSource::Environment;
         // Only one trailing separator goes: "D:\qz\\" keeps one.
         std::string home = value;
-        if (platform::isSeparator(home.back()))
+        if (platform::isSeparator(home.back())) {
             home.pop_back();
+            if (note)
+                note->report.homeSeparatorRemoved = true;
+        }
         _corvanHome = _Keep(home.c_str());
-        _sandbox = isExistingDirectory(home + "/" + kSandboxMarker);
+        step(Step::SandboxProbe);
+        const std::string probe = home + "/" + kSandboxMarker;
+        _sandbox = isExistingDirectory(probe);
+        if (note) {
+            note->report.sandboxProbe = probe;
+            note->report.sandboxProbeResult = _sandbox                            ? Report::ProbeResult::Directory
+                                              : platform::exists(probe.c_str()) ? Report::ProbeResult::NotADirectory
+                                                                                : Report::ProbeResult::Missing;
+        }
     } else if (_executableDir) {
+        step(Step::Walk);
         _WalkUpToSandbox();
+        if (note && _corvanHome)
+            note->report.homeSource = Report::HomeSource::Walk;
     }
-    if (!_corvanHome || !*_corvanHome)
-        return 0;
+    step(Step::Home);
+    if (!_corvanHome)
+        return fail(Failure::NoHome);
+    if (!*_corvanHome)
+        return fail(Failure::EmptyHome);
     std::string home = _corvanHome;
     platform::useForwardSlashes(home);
     std::strcpy(_corvanHome, home.c_str());
 
+    step(Step::InternalPaths);
     _SetupInternalPaths();
     // Only a faulty internal table lacks a key that the published one is built from.
     if (!_HasRequiredInternalPaths())
-        return 0;
+        return fail(Failure::IncompleteInternalTable);
+    step(Step::PublishedPaths);
     _SetupPublishedPaths();
     _initialized = true;
+    if (note)
+        note->report.result = 1;
     return 1;
 }

@@ -2,6 +2,7 @@
 #include "QZApplicationInfo.h"
 
 #include "platform/Platform.h"
+#include "report/Recorder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -115,16 +116,19 @@ void QZApplicationInfo::_SetupInternalPaths()
     // The front end's own folder wins; RY_DLL_PATH only stands in when that has no
     // library, and only when it names something (an empty value names nothing).
     std::string runtimeLibrary = feBin + "/" + feRuntime;
-    PathOrigin runtimeOrigin = PathDefault;
+    bool fromEnvironment = false;
     if (!platform::exists(runtimeLibrary.c_str())) {
         const std::string elsewhere = platform::environment("RY_DLL_PATH").value_or("");
         if (!elsewhere.empty() && platform::exists(elsewhere.c_str())) {
             runtimeLibrary = elsewhere + "/" + feRuntime;
-            runtimeOrigin = PathFromEnvironment;
+            fromEnvironment = true;
         }
     }
     add("fe_rtl", runtimeLibrary);
-    _NotePathOrigin("ry_module", "RY_DLL_PATH", runtimeOrigin);
+    if (_Recorder* const note = _recording.recorder)
+        note->decision("ry_module", "RY_DLL_PATH",
+                       fromEnvironment ? QZStartupReport::Decision::Origin::Environment
+                                       : QZStartupReport::Decision::Origin::Default);
 
     const std::string templates = home + "/templates";
     add("rytemplates_rootdir", templates);

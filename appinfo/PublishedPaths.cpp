@@ -2,6 +2,7 @@
 #include "QZApplicationInfo.h"
 
 #include "platform/Platform.h"
+#include "report/Recorder.h"
 
 #include <cstring>
 #include <iterator>
@@ -161,22 +162,6 @@ static_assert(publishedPiecesComeFirst(), "a published piece names a later or un
 
 } // namespace
 
-namespace {
-
-QZApplicationInfo::PathOrigin originOf(QZApplicationInfo::SysVarOrigin origin)
-{
-    switch (origin) {
-    case QZApplicationInfo::SysVarEnvironment:
-        return QZApplicationInfo::PathFromEnvironment;
-    case QZApplicationInfo::SysVarRegistry:
-        return QZApplicationInfo::PathFromRegistry;
-    default:
-        return QZApplicationInfo::PathDefault;
-    }
-}
-
-} // namespace
-
 // The required internal keys are exactly those that the rows read.
 bool QZApplicationInfo::_HasRequiredInternalPaths() const
 {
@@ -198,16 +183,25 @@ void QZApplicationInfo::_SetupPublishedPaths()
     if (!_corvanHome || !_productArchitecture || !_applicationName || !_HasRequiredInternalPaths())
         return;
 
+    using Origin = QZStartupReport::Decision::Origin;
+    _Recorder* const note = _recording.recorder;
     char helpValue[kSysVarSize] = "";
-    const SysVarOrigin helpOrigin = _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue);
+    _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue, note);
     const std::string help = *helpValue ? helpValue : std::string(_corvanHome) + "/help";
-    _NotePathOrigin("qz_help_dir", "QZ_MSG_HELP", originOf(helpOrigin));
+    if (note) {
+        const auto source = note->report.lookups.back().source;
+        note->decision("qz_help_dir", "QZ_MSG_HELP",
+                       source == QZStartupReport::Lookup::Source::Environment ? Origin::Environment
+                       : source == QZStartupReport::Lookup::Source::Registry  ? Origin::Registry
+                                                                              : Origin::Default);
+    }
 
     const char* templatesKey = "plttemplates_rootdir";
     for (const char* name : kFrontEndTemplateUsers)
         if (std::strcmp(_applicationName, name) == 0)
             templatesKey = "rytemplates_rootdir";
-    _NotePathOrigin("TEMPLATES_DIR", "application name", PathFromApplicationName);
+    if (note)
+        note->decision("TEMPLATES_DIR", "application name", Origin::ApplicationName);
 
     auto pieceText = [&](const Piece& piece) -> std::string_view {
         switch (piece.from) {
@@ -238,8 +232,8 @@ void QZApplicationInfo::_SetupPublishedPaths()
             const auto setting = qz::platform::environment(row.override);
             const bool overridden = setting && !setting->empty();
             for (const char* key : row.decides)
-                if (key)
-                    _NotePathOrigin(key, row.override, overridden ? PathFromEnvironment : PathDefault);
+                if (key && note)
+                    note->decision(key, row.override, overridden ? Origin::Environment : Origin::Default);
             if (overridden) {
                 _publishedPaths.Append(row.key, setting->c_str());
                 continue;

@@ -121,37 +121,6 @@ public:
     // Text dump of the published table; the caller releases it with delete[].
     char* DumpPaths();
 
-    // Where a system variable's value was found.
-    enum SysVarOrigin : int { SysVarNowhere = 0, SysVarEnvironment = 1, SysVarRegistry = 2 };
-    // GetSysVar that also tells where the value came from (SysVarNowhere when value
-    // is left empty), for tools that explain the record.
-    SysVarOrigin GetSysVarOrigin(const char* name, char* value, unsigned int size) const;
-
-    // How Initialize found the home, for tools that explain the record.
-    enum HomeOrigin : int {
-        HomeNotFound = 0,        // no home (yet)
-        HomeFromEnvironment = 1, // CORVAN_HOME in the environment
-        HomeFromRegistry = 2,    // CORVAN_HOME in the registry
-        HomeFromWalk = 3         // a qzcommon directory at or above the executable
-    };
-    HomeOrigin GetHomeOrigin() const;
-    // The directories in which the upward walk looked for qzcommon, in order; the last
-    // is the home when the walk found one. Null when index is out of range.
-    int GetWalkLevelCount() const;
-    const char* GetWalkLevel(int index) const;
-
-    // What decided a published entry whose value a setting can change.
-    enum PathOrigin : int {
-        PathNotDecided = 0,          // no setting decides this entry
-        PathDefault = 1,             // the setting was not used; the default stands
-        PathFromEnvironment = 2,     // the setting's value, from the environment
-        PathFromRegistry = 3,        // the setting's value, from the registry
-        PathFromApplicationName = 4  // chosen by the application's name
-    };
-    // For such an entry, setting receives the name of the setting (owned by the
-    // library); for any other key it receives null and PathNotDecided is returned.
-    PathOrigin GetPathOrigin(const char* key, const char** setting) const;
-
 protected:
     static int _AttemptAppendingExtension(char* path, char* extension);
     static int _AttemptAppendingExtensions(char* path);
@@ -192,7 +161,19 @@ protected:
     PathDictionary _internalPaths;
 
 private:
+    friend class QZStartupReport;
     struct _Buffers;
+    // The notes of a start-up report (QZStartupReport), taken while it runs one call.
+    struct _Recorder;
+    // The recorder of the call that runs now, if any. It belongs to this record alone:
+    // a copy or an assignment never passes it on, and the target keeps its own.
+    struct _Recording {
+        _Recorder* recorder = nullptr;
+        _Recording() = default;
+        _Recording(const _Recording&) noexcept {}
+        _Recording& operator=(const _Recording&) noexcept { return *this; }
+    };
+
     char* _Keep(const char* text, std::size_t minimumSize = 0);
     void _Reset();
     bool _FindExecutable(const char* executableName);
@@ -202,12 +183,11 @@ private:
     void _BuildCopyrightStatement(int firstYear, int lastYear);
     void _BuildRegistryPaths();
     bool _HasRequiredInternalPaths() const;
-    SysVarOrigin _LookUpSysVar(const char* name, char* value, unsigned int size) const;
-    void _NotePathOrigin(const char* key, const char* setting, PathOrigin origin);
-    void _NoteWalkLevel(const char* level);
+    // The lookup of _GetSysVar; recorder, when given, notes what it consulted and found.
+    bool _LookUpSysVar(const char* name, char* value, unsigned int size, _Recorder* recorder) const;
 
     std::shared_ptr<_Buffers> _buffers;
-    HomeOrigin _homeOrigin = HomeNotFound;
+    _Recording _recording;
 };
 
 #endif

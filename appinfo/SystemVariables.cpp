@@ -3,6 +3,7 @@
 #include "QZApplicationInfo.h"
 
 #include "platform/Platform.h"
+#include "report/Recorder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,36 +25,87 @@ bool copyIfFits(std::string_view text, char* value, unsigned int size)
     return true;
 }
 
+// Whatever type the value has, its bytes up to the first NUL are taken as text.
+std::string_view textOfData(const std::string& data)
+{
+    return std::string_view(data.data(), std::min(data.find('\0'), data.size()));
+}
+
+using Report = QZStartupReport;
+
+Report::EnvironmentState environmentState(const std::optional<std::string>& text, unsigned int size)
+{
+    if (!text)
+        return Report::EnvironmentState::Unset;
+    if (text->empty())
+        return Report::EnvironmentState::Empty;
+    return text->size() >= size ? Report::EnvironmentState::TooLong : Report::EnvironmentState::Used;
+}
+
+Report::RegistryRead noted(qz::platform::RegistryRead&& read)
+{
+    using State = qz::platform::RegistryRead::StoreState;
+    Report::RegistryRead noted;
+    noted.store = std::move(read.store);
+    noted.storeSetting = std::move(read.storeSetting);
+    switch (read.storeState) {
+    case State::Read:
+        noted.storeState = Report::RegistryRead::StoreState::Read;
+        break;
+    case State::Missing:
+        noted.storeState = Report::RegistryRead::StoreState::Missing;
+        break;
+    case State::Unreadable:
+        noted.storeState = Report::RegistryRead::StoreState::Unreadable;
+        break;
+    case State::Directory:
+        noted.storeState = Report::RegistryRead::StoreState::Directory;
+        break;
+    case State::NotAnExportFile:
+        noted.storeState = Report::RegistryRead::StoreState::NotAnExportFile;
+        break;
+    }
+    noted.storeReason = std::move(read.storeReason);
+    noted.keyPath = std::move(read.keyPath);
+    noted.valueName = std::move(read.valueName);
+    noted.keyFound = read.keyFound;
+    noted.valueFound = read.valueFound;
+    noted.valueBytes = read.valueBytes;
+    noted.readLimit = kRegistryDataRoom;
+    if (read.data)
+        noted.text = std::string(textOfData(*read.data));
+    return noted;
+}
+
 } // namespace
 
 void QZApplicationInfo::_GetSysVar(const char* name, char* value, unsigned int size) const
 {
-    _LookUpSysVar(name, value, size);
+    _LookUpSysVar(name, value, size, nullptr);
 }
 
-QZApplicationInfo::SysVarOrigin QZApplicationInfo::GetSysVarOrigin(const char* name, char* value,
-                                                                    unsigned int size) const
-{
-    if (!value)
-        return SysVarNowhere;
-    value[0] = '\0';
-    if (!_initialized || size < 1)
-        return SysVarNowhere;
-    return _LookUpSysVar(name, value, size);
-}
-
-QZApplicationInfo::SysVarOrigin QZApplicationInfo::_LookUpSysVar(const char* name, char* value,
-                                                                  unsigned int size) const
+bool QZApplicationInfo::_LookUpSysVar(const char* name, char* value, unsigned int size, _Recorder* recorder) const
 {
     if (!value || size == 0)
-        return SysVarNowhere;
+        return false;
     value[0] = '\0';
     const std::string variable = name ? name : "";
+    Report::Lookup* lookup = recorder ? &recorder->lookup(name, size) : nullptr;
 
     // An environment variable set to the empty text counts as absent.
-    if (const auto text = qz::platform::environment(variable.c_str()))
-        if (copyIfFits(*text, value, size) && value[0] != '\0')
-            return SysVarEnvironment;
+    const std::optional<std::string> environment = qz::platform::environment(variable.c_str());
+    if (lookup) {
+        lookup->environment = environmentState(environment, size);
+        lookup->environmentBytes = environment ? environment->size() : 0;
+        lookup->environmentText = environment;
+    }
+    if (environment && copyIfFits(*environment, value, size) && value[0] != '\0') {
+        if (lookup) {
+            lookup->source = Report::Lookup::Source::Environment;
+            lookup->value = value;
+        }
+        return true;
+    }
 
     // "A\B\C" names the value C of the key <base>\A\B; "A\" the default value of <base>\A.
     std::string keyPath = _systemBaseRegistryPath ? _systemBaseRegistryPath : "";
@@ -63,10 +115,23 @@ QZApplicationInfo::SysVarOrigin QZApplicationInfo::_LookUpSysVar(const char* nam
         keyPath.append(variable, 0, cut);
         valueName = variable.substr(cut + 1);
     }
-    const auto data = qz::platform::registryValue(keyPath, valueName, kRegistryDataRoom);
+    // A report reads the same data through the read that also tells what it consulted.
+    std::optional<std::string> data;
+    if (lookup) {
+        qz::platform::RegistryRead read = qz::platform::readRegistryValue(keyPath, valueName, kRegistryDataRoom);
+        data = read.data;
+        lookup->registry = noted(std::move(read));
+    } else {
+        data = qz::platform::registryValue(keyPath, valueName, kRegistryDataRoom);
+    }
     if (!data)
-        return SysVarNowhere;
-    // Whatever type the value has, its bytes up to the first NUL are taken as text.
-    const std::string_view text(data->data(), std::min(data->find('\0'), data->size()));
-    return copyIfFits(text, value, size) && !text.empty() ? SysVarRegistry : SysVarNowhere;
+        return false;
+    const std::string_view text = textOfData(*data);
+    if (!copyIfFits(text, value, size) || text.empty())
+        return false;
+    if (lookup) {
+        lookup->source = Report::Lookup::Source::Registry;
+        lookup->value = value;
+    }
+    return true;
 }

@@ -29,8 +29,10 @@ inline std::unique_ptr<char[]> copyText(const char* text) { return copyText(text
 // The entries of a list of directories such as PATH or QZ_CONFIG_PATH, in order. Runs
 // of delimiters give no empty entries, and an entry that begins with '.' (".", "..",
 // ".\tools", ".hidden") names a place relative to wherever the process happens to run,
-// so it is no entry at all. Everything else, blanks included, is kept verbatim.
-inline std::vector<std::string_view> listEntries(std::string_view list, std::string_view delimiters)
+// so it is no entry at all. Everything else, blanks included, is kept verbatim. skipped,
+// when given, receives the entries that were left out for their leading '.'.
+inline std::vector<std::string_view> listEntries(std::string_view list, std::string_view delimiters,
+                                                 std::vector<std::string_view>* skipped = nullptr)
 {
     std::vector<std::string_view> entries;
     std::size_t start = 0;
@@ -41,6 +43,8 @@ inline std::vector<std::string_view> listEntries(std::string_view list, std::str
         const std::string_view entry = list.substr(start, end - start);
         if (entry.front() != '.')
             entries.push_back(entry);
+        else if (skipped)
+            skipped->push_back(entry);
         start = end;
     }
     return entries;

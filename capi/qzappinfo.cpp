@@ -3,15 +3,20 @@
 
 #include "QZApplicationInfo.h"
 #include "QZ_PathManager.h"
+#include "QZStartupReport.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 // The handles are the C++ objects themselves, with the few reads that the C interface
-// needs beyond the public accessors: the published table's keys in order.
+// needs beyond the public accessors: the published table's keys in order, and the
+// start-up report of the initialization, which answers how the home and each settable
+// entry were found. Copies share the report as they share the record's buffers.
 struct qz_info : QZApplicationInfo {
     const PathDictionary& published() const { return _publishedPaths; }
+    std::shared_ptr<const QZStartupReport> report;
 };
 
 namespace {
@@ -124,7 +129,14 @@ int32_t qz_info_initialize(qz_info* info, const char* name, float version, const
     if (!info || !name || !support_email || !executable)
         return 0;
     return guarded<int32_t>(0, [&] {
-        return info->Initialize(name, version, support_email, executable, patch_level, first_year, last_year);
+        // A second call changes nothing, the report of the first included.
+        if (info->GetInitializedStatus())
+            return 0;
+        auto report = std::make_shared<QZStartupReport>();
+        const int result =
+            report->Initialize(*info, name, version, support_email, executable, patch_level, first_year, last_year);
+        info->report = std::move(report);
+        return result;
     });
 }
 
@@ -218,26 +230,75 @@ int32_t qz_info_sysvar(const qz_info* info, const char* name, char* value, uint3
         return QZ_SYSVAR_NOWHERE;
     return guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
         value[0] = '\0';
-        return static_cast<int32_t>(info->GetSysVarOrigin(name, value, size));
+        if (!const_cast<qz_info*>(info)->GetInitializedStatus())
+            return QZ_SYSVAR_NOWHERE;
+        QZStartupReport lookup;
+        lookup.LookUpSysVar(*info, name, value, size);
+        switch (lookup.lookups.empty() ? QZStartupReport::Lookup::Source::Nowhere : lookup.lookups.back().source) {
+        case QZStartupReport::Lookup::Source::Environment:
+            return QZ_SYSVAR_ENVIRONMENT;
+        case QZStartupReport::Lookup::Source::Registry:
+            return QZ_SYSVAR_REGISTRY;
+        case QZStartupReport::Lookup::Source::Nowhere:
+            break;
+        }
+        value[0] = '\0';
+        return QZ_SYSVAR_NOWHERE;
     });
 }
 
-int32_t qz_info_home_origin(const qz_info* info) { return info ? info->GetHomeOrigin() : QZ_HOME_NOT_FOUND; }
+int32_t qz_info_home_origin(const qz_info* info)
+{
+    if (!info || !info->report)
+        return QZ_HOME_NOT_FOUND;
+    switch (info->report->homeSource) {
+    case QZStartupReport::HomeSource::Environment:
+        return QZ_HOME_FROM_ENVIRONMENT;
+    case QZStartupReport::HomeSource::Registry:
+        return QZ_HOME_FROM_REGISTRY;
+    case QZStartupReport::HomeSource::Walk:
+        return QZ_HOME_FROM_WALK;
+    case QZStartupReport::HomeSource::None:
+        break;
+    }
+    return QZ_HOME_NOT_FOUND;
+}
 
-int32_t qz_info_walk_level_count(const qz_info* info) { return info ? info->GetWalkLevelCount() : 0; }
+int32_t qz_info_walk_level_count(const qz_info* info)
+{
+    return info && info->report ? static_cast<int32_t>(info->report->walk.size()) : 0;
+}
 
 const char* qz_info_walk_level(const qz_info* info, int32_t index)
 {
-    return info ? info->GetWalkLevel(index) : nullptr;
+    if (index < 0 || index >= qz_info_walk_level_count(info))
+        return nullptr;
+    return info->report->walk[static_cast<std::size_t>(index)].directory.c_str();
 }
 
 int32_t qz_info_path_origin(const qz_info* info, const char* key, const char** setting)
 {
-    const char* found = nullptr;
-    int32_t origin = info && key ? info->GetPathOrigin(key, &found) : QZ_PATH_NOT_DECIDED;
     if (setting)
-        *setting = found;
-    return origin;
+        *setting = nullptr;
+    if (!info || !key || !info->report)
+        return QZ_PATH_NOT_DECIDED;
+    for (const QZStartupReport::Decision& decision : info->report->decisions) {
+        if (decision.key != key)
+            continue;
+        if (setting)
+            *setting = decision.setting.c_str();
+        switch (decision.origin) {
+        case QZStartupReport::Decision::Origin::Default:
+            return QZ_PATH_DEFAULT;
+        case QZStartupReport::Decision::Origin::Environment:
+            return QZ_PATH_FROM_ENVIRONMENT;
+        case QZStartupReport::Decision::Origin::Registry:
+            return QZ_PATH_FROM_REGISTRY;
+        case QZStartupReport::Decision::Origin::ApplicationName:
+            return QZ_PATH_FROM_APPLICATION_NAME;
+        }
+    }
+    return QZ_PATH_NOT_DECIDED;
 }
 
 qz_paths* qz_paths_create(const qz_info* info, int32_t keep_duplicates)

@@ -180,8 +180,8 @@ QZ_API int32_t qz_info_home_origin(const qz_info* info);
 QZ_API int32_t qz_info_walk_level_count(const qz_info* info);
 QZ_API const char* qz_info_walk_level(const qz_info* info, int32_t index);
 /* What decided the published entry key: a QZ_PATH_... code. When setting is non-NULL it
- * receives the name of the deciding setting (a constant text, valid while the library is
- * loaded), or NULL when no setting decides the key. QZ_PATH_NOT_DECIDED for a NULL
+ * receives the name of the deciding setting (borrowed from the record), or NULL when no
+ * setting decides the key. QZ_PATH_NOT_DECIDED for a NULL
  * info or key. */
 QZ_API int32_t qz_info_path_origin(const qz_info* info, const char* key, const char** setting);
 

@@ -11,6 +11,7 @@
 // missing field or one that is exactly "\x7f" leaves the variable unset; '@' stands
 // for the root of the tree.
 #include <QZApplicationInfo.h>
+#include <QZStartupReport.h>
 
 #include "FuzzInput.h"
 #include "FuzzTree.h"
@@ -94,14 +95,30 @@ void checkSysVar(const QZApplicationInfo& info, const char* name, bool initializ
 {
     for (unsigned int room : {1u, 2u, 7u, 1024u}) {
         std::vector<char> value(room + 32, '\x5a');
-        const auto origin = info.GetSysVarOrigin(name, value.data(), room);
+        info.GetSysVar(name, value.data(), room);
         const std::size_t length = std::strlen(value.data());
         QZ_FUZZ_CHECK(length < room);
         for (std::size_t i = room; i < value.size(); ++i)
             QZ_FUZZ_CHECK(value[i] == '\x5a');
-        QZ_FUZZ_CHECK((origin == QZApplicationInfo::SysVarNowhere) == (length == 0));
         if (!initialized)
-            QZ_FUZZ_CHECK(origin == QZApplicationInfo::SysVarNowhere);
+            QZ_FUZZ_CHECK(length == 0);
+
+        // The report's lookup is the record's own, also without a home.
+        QZStartupReport report;
+        std::vector<char> reported(room + 32, '\x5a');
+        const bool looked = report.LookUpSysVar(info, name, reported.data(), room);
+        QZ_FUZZ_CHECK(looked == (info.GetSystemBaseRegistryPath() != nullptr));
+        QZ_FUZZ_CHECK(std::strlen(reported.data()) < room);
+        for (std::size_t i = room; i < reported.size(); ++i)
+            QZ_FUZZ_CHECK(reported[i] == '\x5a');
+        if (initialized)
+            QZ_FUZZ_CHECK(std::strcmp(value.data(), reported.data()) == 0);
+        QZ_FUZZ_CHECK(report.lookups.size() == (looked ? 1u : 0u));
+        if (looked) {
+            const auto& lookup = report.lookups.back();
+            QZ_FUZZ_CHECK((lookup.source == QZStartupReport::Lookup::Source::Nowhere) == (*reported.data() == '\0'));
+            QZ_FUZZ_CHECK(lookup.value == reported.data());
+        }
     }
 }
 
@@ -225,9 +242,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkSysVar(info, name.c_str(), result == 1);
 
         // A second call leaves an initialized record alone; after a failure it starts
-        // afresh and, the machine being the same, fails again.
+        // afresh and, the machine being the same, fails again. A report changes nothing.
         char* home = info.GetCorvanHome();
-        const int again = initialize(info, namePointer, version, emailPointer, exePointer, patch, firstYear, lastYear);
+        QZStartupReport report;
+        const int again =
+            report.Initialize(info, namePointer, version, emailPointer, exePointer, patch, firstYear, lastYear);
+        QZ_FUZZ_CHECK(report.result == again && !report.steps.empty());
+        QZ_FUZZ_CHECK((report.failure == QZStartupReport::Failure::None) == (again == 1));
         QZ_FUZZ_CHECK(qzfuzz::currentDirectory() == before);
         QZ_FUZZ_CHECK(again == 0);
         if (result == 1) {

@@ -3,6 +3,7 @@
 // again and again, and must get the answers of a single thread. Meant to run under
 // ThreadSanitizer as well.
 #include <QZApplicationInfo.h>
+#include <QZStartupReport.h>
 #include <QZ_PathManager.h>
 
 #include "support/TestRegistry.h"
@@ -108,8 +109,9 @@ protected:
             info.GetSysVar(name, value, sizeof value);
             out << name << '=' << value << '\n';
             char small[4];
-            const auto origin = info.GetSysVarOrigin(name, small, sizeof small);
-            out << name << '@' << origin << '=' << small << '\n';
+            QZStartupReport report;
+            report.LookUpSysVar(info, name, small, sizeof small);
+            out << name << '@' << static_cast<int>(report.lookups.back().source) << '=' << small << '\n';
         }
         out << taken(info.DumpPaths()) << taken(info.GetFeatureName()) << '\n';
 

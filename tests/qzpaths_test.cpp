@@ -1,12 +1,15 @@
 // qzpaths_test.cpp - qzpaths run as a user runs it: exit codes, output, JSON, colour.
 #include <QZApplicationInfo.h>
+#include <QZStartupReport.h>
 
+#include "support/TestRegistry.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,6 +18,7 @@
 using json = nlohmann::json;
 using qztest::EnvGuard;
 using qztest::TempTree;
+using qztest::TestRegistry;
 
 namespace {
 
@@ -79,7 +83,14 @@ TEST_F(QzpathsTest, SummaryShowsTheRecordAndTheWholeCatalogue)
               std::string::npos);
     EXPECT_NE(result.out.find("Published paths (77):"), std::string::npos);
 
+    // Text and JSON show the same fields: an unset one is "(unset)" and null.
+    EXPECT_NE(result.out.find("Architecture:        (unset)  (CORVAN_ARCH)\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Registry base:       HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvan Engineering, "
+                              "Inc.\\Quazen\\10.0build60\n"),
+              std::string::npos);
     const json summary = runJson({"--name", "Obrenn", "--patch", "4"});
+    EXPECT_EQ(summary["architecture"], nullptr);
+    EXPECT_EQ(summary["registryBase"], "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvan Engineering, Inc.\\Quazen\\10.0build60");
     EXPECT_EQ(summary["home"], home);
     EXPECT_EQ(summary["sandbox"], true);
     EXPECT_EQ(summary["homeFoundBy"], "a qzcommon directory at or above the executable");
@@ -116,7 +127,7 @@ TEST_F(QzpathsTest, DumpIsTheLibrarysOwnText)
     EXPECT_EQ(result.out, dump.get());
 }
 
-TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndOneLine)
+TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndSayWhy)
 {
     const auto noKey = run({"get"});
     EXPECT_EQ(noKey.exitCode, 2);
@@ -129,13 +140,14 @@ TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndOneLine)
     const auto missing = run({"--exe", tree.path("dev") + qztest::joinSeparator() + "nothing"}, false);
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(lineCount(missing.err), 1u);
-    EXPECT_NE(missing.err.find("executable not found"), std::string::npos) << missing.err;
+    EXPECT_EQ(lineCount(missing.err), 2u);
+    EXPECT_NE(missing.err.find("qzpaths: cannot initialize: executable not found"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("\nqzpaths: run 'qzpaths explain'"), std::string::npos) << missing.err;
 
     const std::string stray = tree.touch("elsewhere/app.exe");
     const auto homeless = run({"--exe", stray}, false);
     EXPECT_EQ(homeless.exitCode, 2);
-    EXPECT_EQ(lineCount(homeless.err), 1u);
+    EXPECT_EQ(lineCount(homeless.err), 2u);
     EXPECT_NE(homeless.err.find("no installation home found"), std::string::npos) << homeless.err;
 
     const auto unnamed = run({"--name", ""});
@@ -152,13 +164,30 @@ TEST_F(QzpathsTest, SysVarSaysWhereEachValueCameFrom)
 
     const auto nowhere = run({"sysvar", "QZ_TEST_SETTING", "QZ_TEST_UNSET"});
     EXPECT_EQ(nowhere.exitCode, 1);
-    EXPECT_NE(nowhere.out.find("QZ_TEST_UNSET is set nowhere"), std::string::npos);
+    EXPECT_NE(nowhere.out.find("QZ_TEST_UNSET: not found\n  environment: unset\n  registry: "), std::string::npos)
+        << nowhere.out;
 
     const json values = runJson({"sysvar", "QZ_TEST_SETTING", "QZ_TEST_UNSET"}, 1);
     ASSERT_EQ(values.size(), 2u);
     EXPECT_EQ(values[0]["origin"], "environment");
     EXPECT_EQ(values[0]["value"], "blue");
+    EXPECT_EQ(values[0]["registry"], nullptr);
     EXPECT_EQ(values[1]["origin"], "nowhere");
+    EXPECT_EQ(values[1]["value"], nullptr);
+    EXPECT_EQ(values[1]["environment"]["state"], "unset");
+    EXPECT_EQ(values[1]["registry"]["valueName"], "QZ_TEST_UNSET");
+
+    // System variables need no home: only the registry base path, built before it.
+    const std::string stray = tree.touch("elsewhere/app.exe");
+    const auto homeless = run({"--exe", stray, "sysvar", "QZ_TEST_SETTING"}, false);
+    EXPECT_EQ(homeless.exitCode, 0) << homeless.err;
+    EXPECT_EQ(homeless.out, "QZ_TEST_SETTING=blue  (environment)\n");
+    const auto noExecutable = run({"--exe", tree.path("absent"), "sysvar", "QZ_TEST_SETTING"}, false);
+    EXPECT_EQ(noExecutable.exitCode, 2);
+    EXPECT_EQ(noExecutable.out, "");
+    EXPECT_NE(noExecutable.err.find("before it built the registry base path: executable not found"),
+              std::string::npos)
+        << noExecutable.err;
 }
 
 TEST_F(QzpathsTest, ConfigShowsTheSearchAndThePlacesRead)
@@ -249,5 +278,283 @@ TEST_F(QzpathsTest, ExplainFollowsTheWalkOrTheVariable)
 
     const auto text = run({"explain"});
     EXPECT_EQ(text.exitCode, 0);
-    EXPECT_NE(text.out.find("CORVAN_HOME from the environment"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("found by CORVAN_HOME in the environment\n"), std::string::npos) << text.out;
+}
+
+namespace {
+
+// qzpaths on a machine where the application cannot start: an executable with no
+// qzcommon above it, and settings below the registry base of a version of its own, so
+// that tests that share one registry do not meet.
+class FailureTest : public QzpathsTest {
+protected:
+    void SetUp() override
+    {
+        QzpathsTest::SetUp();
+        stray = tree.touch("elsewhere/bin/app.exe");
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        version = 700.0f + static_cast<float>(std::hash<std::string>{}(test->name()) % 400) / 4.0f;
+        versionText = std::to_string(version);
+        base = baseFor(version);
+    }
+
+    static std::string baseFor(float v)
+    {
+        // Only the base path is wanted; it is built before the home is looked for, and the
+        // current directory exists, so it passes as the executable.
+        QZApplicationInfo info;
+        info.Initialize("Ryndel", v, "", qztest::currentDirectory().c_str(), 0, 1, 1);
+        return info.GetSystemBaseRegistryPath() ? info.GetSystemBaseRegistryPath() : "";
+    }
+
+    qztest::ProcessResult explain(std::vector<std::string> more = {})
+    {
+        std::vector<std::string> arguments{"--exe", stray, "--app-version", versionText};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        arguments.emplace_back("explain");
+        return run(arguments, false);
+    }
+
+    json explainJson()
+    {
+        const auto result = explain({"--json"});
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        return json::parse(result.out);
+    }
+
+    // The JSON lookup of CORVAN_HOME among the steps.
+    static json corvanHomeStep(const json& report)
+    {
+        for (const auto& step : report["steps"])
+            if (step["step"] == "CORVAN_HOME")
+                return step["lookup"];
+        return nullptr;
+    }
+
+    static bool onWindows() { return qztest::joinSeparator() == '\\'; }
+
+    std::string stray;
+    float version = 0;
+    std::string versionText;
+    std::string base;
+};
+
+} // namespace
+
+TEST_F(FailureTest, NoExecutableAndNoHomeAreExplainedStepByStep)
+{
+    const std::string absent = tree.path("nowhere") + qztest::joinSeparator() + "ryndel";
+    const auto missing = run({"--exe", absent, "explain"}, false);
+    EXPECT_EQ(missing.exitCode, 1) << missing.err;
+    EXPECT_NE(missing.out.find("   4. executable search for " + absent), std::string::npos) << missing.out;
+    EXPECT_NE(missing.out.find("       " + absent + ".exe  not there\n"), std::string::npos) << missing.out;
+    EXPECT_NE(missing.out.find("Initialize failed at step 4: executable not found: " + absent), std::string::npos);
+    const auto missingJson = run({"--exe", absent, "--json", "explain"}, false);
+    EXPECT_EQ(missingJson.exitCode, 1);
+    const json missingReport = json::parse(missingJson.out);
+    EXPECT_EQ(missingReport["initialized"], false);
+    EXPECT_EQ(missingReport["failure"]["step"], "executableSearch");
+    ASSERT_EQ(missingReport["steps"].size(), 4u);
+    EXPECT_EQ(missingReport["steps"][3]["candidates"].size(), 4u);
+    EXPECT_EQ(missingReport["steps"][3]["ok"], false);
+    EXPECT_EQ(missingReport["steps"][1]["value"], qztest::currentDirectory());
+
+    const auto homeless = explain();
+    EXPECT_EQ(homeless.exitCode, 1);
+    EXPECT_NE(homeless.out.find("walk up from the executable directory"), std::string::npos) << homeless.out;
+    EXPECT_NE(homeless.out.find(tree.path("elsewhere/bin") + "  no qzcommon\n"), std::string::npos);
+    EXPECT_NE(homeless.out.find("the root was reached"), std::string::npos);
+    EXPECT_NE(homeless.out.find("as the value CORVAN_HOME of the key HKEY_LOCAL_MACHINE\\" + base),
+              std::string::npos);
+    EXPECT_NE(homeless.out.find("Initialize failed at step 11: no installation home found"), std::string::npos);
+    const json report = explainJson();
+    EXPECT_EQ(report["failure"]["step"], "home");
+    EXPECT_EQ(report["walk"][0]["directory"], tree.path("elsewhere/bin"));
+    EXPECT_EQ(report["origin"], "none");
+    EXPECT_EQ(report["home"], nullptr);
+}
+
+TEST_F(FailureTest, TooLongValuesSayHowLongAndHowMuchIsRead)
+{
+    const std::string longHome(1500, 'h');
+    env.set("CORVAN_HOME", longHome);
+    const auto environment = explain();
+    EXPECT_EQ(environment.exitCode, 1);
+    EXPECT_NE(environment.out.find("       environment: set, but 1,500 bytes: at most 1,023 are read\n"),
+              std::string::npos)
+        << environment.out;
+    json lookup = corvanHomeStep(explainJson());
+    EXPECT_EQ(lookup["environment"]["state"], "tooLong");
+    EXPECT_EQ(lookup["environment"]["bytes"], 1500);
+    EXPECT_EQ(lookup["value"], nullptr);
+    env.unset("CORVAN_HOME");
+
+    // One byte below what is read, on it, and above: a string's data holds its terminator.
+    TestRegistry registry(env, tree, base);
+    registry.setString("", "CORVAN_HOME", std::string(1499, 'r'));
+    const auto tooLong = explain();
+    EXPECT_NE(tooLong.out.find("       value: CORVAN_HOME  set, but 1,500 bytes: at most 1,023 are read\n"),
+              std::string::npos)
+        << tooLong.out;
+    EXPECT_NE(tooLong.out.find("       key: HKEY_LOCAL_MACHINE\\" + base + "  found\n"), std::string::npos);
+    lookup = corvanHomeStep(explainJson());
+    EXPECT_EQ(lookup["registry"]["valueBytes"], 1500);
+    EXPECT_EQ(lookup["registry"]["readLimit"], 1023);
+    EXPECT_EQ(lookup["registry"]["text"], nullptr);
+
+    for (std::size_t length : {1021u, 1022u, 1023u}) {
+        registry.setString("", "QZ_TEST_EDGE", std::string(length, 'e'));
+        const json values = runJson({"--app-version", versionText, "sysvar", "QZ_TEST_EDGE"}, length < 1023 ? 0 : 1);
+        EXPECT_EQ(values[0]["registry"]["valueBytes"], length + 1);
+        EXPECT_EQ(values[0]["origin"], length < 1023 ? "registry" : "nowhere") << length;
+    }
+}
+
+TEST_F(FailureTest, AValueUnderTheWrongKeyOrVersionNamesTheKeyLookedUp)
+{
+    TestRegistry registry(env, tree, base);
+    registry.setString("", "CORVAN_ARCH", "linux64");
+    registry.setString("Settings", "CORVAN_HOME", tree.path("dev"));
+    const auto wrongKey = explain();
+    EXPECT_EQ(wrongKey.exitCode, 1);
+    EXPECT_NE(wrongKey.out.find("       key: HKEY_LOCAL_MACHINE\\" + base + "  found\n"
+                                "       value: CORVAN_HOME  not found\n"),
+              std::string::npos)
+        << wrongKey.out;
+
+    // The same settings read by another version: its base key does not exist.
+    const float other = version + 0.25f;
+    const std::string otherBase = baseFor(other);
+    const auto wrongVersion = run({"--exe", stray, "--app-version", std::to_string(other), "explain"}, false);
+    EXPECT_NE(wrongVersion.out.find("       key: HKEY_LOCAL_MACHINE\\" + otherBase + "  not found\n"),
+              std::string::npos)
+        << wrongVersion.out;
+    const auto parsed = run({"--exe", stray, "--app-version", std::to_string(other), "--json", "explain"}, false);
+    const auto lookup = corvanHomeStep(json::parse(parsed.out));
+    EXPECT_EQ(lookup["registry"]["key"], "HKEY_LOCAL_MACHINE\\" + otherBase);
+    EXPECT_EQ(lookup["registry"]["keyFound"], false);
+}
+
+TEST_F(FailureTest, TheStandInFileNamesItselfAndWhyItWasNotRead)
+{
+    if (onWindows())
+        GTEST_SKIP() << "Windows reads its own registry, not a stand-in file";
+    // root reads any file: the unreadable case runs as nobody instead.
+    const bool root = qztest::runProgram("id", {"-u"}, tree).out == "0\n";
+    const std::string locked = tree.touch("locked.reg", "REGEDIT4\n");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    struct Case {
+        std::string file;
+        std::string says;
+        const char* state;
+    };
+    const Case cases[] = {
+        {tree.path("absent.reg"), "missing (No such file or directory)", "missing"},
+        {tree.mkdir("folder.reg"), "a directory, not a file", "directory"},
+        {tree.touch("garbled.reg", "Windows Registry Editor\n[HKEY_LOCAL_MACHINE\\x]\n"),
+         "not a registry export file", "notAnExportFile"},
+        {locked, "unreadable (Permission denied)", "unreadable"},
+    };
+    for (const Case& c : cases) {
+        env.set("CORVAN_REGISTRY", c.file);
+        std::vector<std::string> arguments{"--exe", stray, "--app-version", versionText, "explain"};
+        std::string program = QZ_QZPATHS;
+        if (root && std::string(c.state) == "unreadable") {
+            arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+            program = "setpriv";
+        }
+        const auto text = qztest::runProgram(program, arguments, tree);
+        EXPECT_EQ(text.exitCode, 1) << c.file << text.err;
+        EXPECT_NE(text.out.find("       registry: stand-in file " + c.file + "  (from CORVAN_REGISTRY): " + c.says),
+                  std::string::npos)
+            << text.out;
+        EXPECT_NE(text.out.find("       key: HKEY_LOCAL_MACHINE\\" + base + ", value CORVAN_HOME: not looked up"),
+                  std::string::npos);
+        arguments.insert(arguments.end() - 1, "--json");
+        const auto parsed = qztest::runProgram(program, arguments, tree);
+        EXPECT_EQ(parsed.exitCode, 1);
+        const json lookup = corvanHomeStep(json::parse(parsed.out));
+        EXPECT_EQ(lookup["registry"]["store"], c.file);
+        EXPECT_EQ(lookup["registry"]["storeSetting"], "CORVAN_REGISTRY");
+        EXPECT_EQ(lookup["registry"]["storeState"], c.state);
+    }
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+
+    // Without CORVAN_REGISTRY the default file is named as the default.
+    env.unset("CORVAN_REGISTRY");
+    const auto byDefault = explain();
+    EXPECT_NE(byDefault.out.find("(the default; CORVAN_REGISTRY names another)"), std::string::npos)
+        << byDefault.out;
+}
+
+TEST_F(FailureTest, TheDemoRegistryFileIsAccepted)
+{
+    if (onWindows())
+        GTEST_SKIP() << "the demo file is the Linux stand-in; Windows imports it with regedit";
+    env.set("CORVAN_REGISTRY", QZ_DEMO_REGISTRY);
+    const auto result = run({"--exe", stray, "sysvar", "CORVAN_ARCH", "Display\\Background"}, false);
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("CORVAN_ARCH=linux64  (registry)\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Display\\Background=#d0d8e0  (registry)\n"), std::string::npos) << result.out;
+}
+
+TEST_F(FailureTest, TextThatIsNotUtf8NeverStopsTheJson)
+{
+    // Byte 0xE9 (e acute in the 8-bit code pages of Western Europe) in each source.
+    const std::string name = "caf\xE9";
+    const char separator = qztest::joinSeparator();
+    const std::string cafe = tree.path() + separator + name;
+    const std::string bin = cafe + separator + "qz" + separator + "bin";
+    const std::string exeInCafe = bin + separator + "app.exe";
+    if (onWindows()) {
+        // The names in the 8-bit code page, as the command processor makes them.
+        for (const std::string& command : {"mkdir " + qztest::quoteArgument(cafe + "\\qzcommon"),
+                                           "mkdir " + qztest::quoteArgument(bin),
+                                           "type nul > " + qztest::quoteArgument(exeInCafe)})
+            ASSERT_EQ(qztest::exitCodeOf(std::system(qztest::commandLine(command).c_str())), 0) << command;
+    } else {
+        tree.mkdir(name + "/qzcommon");
+        tree.touch(name + "/qz/bin/app.exe");
+    }
+    auto check = [&](const json& text, const std::string& where) {
+        ASSERT_TRUE(text.is_object()) << where << ": " << text.dump();
+        EXPECT_NE(text["bytes"].get<std::string>().find("636166e9"), std::string::npos) << where;
+        EXPECT_NE(text["text"].get<std::string>().find("caf\xEF\xBF\xBD"), std::string::npos) << where;
+    };
+    auto runJsonAt = [&](std::vector<std::string> arguments, int expected) {
+        arguments.insert(arguments.begin(), {"--exe", exeInCafe, "--json"});
+        const auto result = run(arguments, false);
+        EXPECT_EQ(result.exitCode, expected) << result.err;
+        return json::parse(result.out);
+    };
+
+    // A file name: the walk finds the home in a directory so named; the executable path
+    // holds the byte too (under Wine, the code page's e acute).
+    json summary = runJsonAt({}, 0);
+    check(summary["home"], "home found by the walk");
+    check(summary["executable"], "executable path");
+    check(summary["published"]["qz_bindir"], "published value");
+    check(runJsonAt({"explain"}, 0)["walk"].back()["directory"], "walk level");
+    check(runJsonAt({"get", "qz_bindir"}, 0)["qz_bindir"], "get");
+    check(runJsonAt({"config", "ryndel.ini"}, 1)["search"].back()["directory"], "config");
+
+    // The environment.
+    env.set("CORVAN_HOME", cafe);
+    check(runJsonAt({"sysvar", "CORVAN_HOME"}, 0)[0]["value"], "environment");
+    summary = runJsonAt({}, 0);
+    EXPECT_EQ(summary["homeFoundBy"], "CORVAN_HOME in the environment");
+    check(summary["home"], "home from the environment");
+    env.unset("CORVAN_HOME");
+
+    // The registry: an 8-bit stand-in file on Linux, the registry under Wine.
+    TestRegistry registry(env, tree, baseFor(10.0f));
+    registry.setString("", "CORVAN_HOME", cafe);
+    const json fromRegistry = runJsonAt({"explain"}, 0);
+    EXPECT_EQ(fromRegistry["origin"], "registry");
+    check(fromRegistry["CORVAN_HOME"], "registry value");
+    check(corvanHomeStep(fromRegistry)["registry"]["text"], "registry text");
+
+    // A key that is not UTF-8, from the command line.
+    const auto unknown = run({"--exe", exeInCafe, "--json", "get", name}, false);
+    EXPECT_EQ(unknown.exitCode, 1);
 }

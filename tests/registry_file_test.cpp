@@ -381,6 +381,17 @@ TEST(RegistryFileUtf8, NamesCompareWithoutCaseAndEightBitFilesKeepTheirBytes)
         EXPECT_EQ(hexBytes(utf8(*c.file, key, c.name)), c.want) << c.name << (c.file == &wide ? " in UTF-16" : "");
 }
 
+// The header is compared as lstrcmpW compares, which passes over U+FEFF: in UTF-8 a
+// byte-order mark decodes to it and the file reads, while in code page 1252 the same
+// bytes are three letters and the header is refused.
+TEST(RegistryFileUtf8, AByteOrderMarkBeforeTheHeaderReadsOnlyInUtf8)
+{
+    const std::string file = "\xEF\xBB\xBF" + kHeader + "[" + kKey + "]\r\n\"v\"=\"x\"\r\n";
+    EXPECT_EQ(hexBytes(utf8(file, kKey, "v")), "7800");
+    EXPECT_FALSE(inspectIn(file, kKey, "v").exportFile);
+    EXPECT_TRUE(inspectIn(file, kKey, "v", Encoding::Utf8).exportFile);
+}
+
 // The room counts the bytes the caller gets: UTF-8 of non-ASCII text takes more than code page 1252.
 TEST(RegistryFileUtf8, DataLimitCountsUtf8Bytes)
 {

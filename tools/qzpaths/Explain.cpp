@@ -1,134 +1,559 @@
-// Explain.cpp - qzpaths explain: how the home was found, and which setting decided
-// each entry that a setting can change, from what the record itself noted.
+// Explain.cpp - qzpaths explain: every step that Initialize took, what it found and why it
+// failed, and what each system variable lookup consulted; all from the start-up report.
 #include "Report.h"
 
-#include <nlohmann/json.hpp>
-
 #include <iostream>
-
-using json = nlohmann::ordered_json;
+#include <sstream>
 
 namespace qzpaths {
 
 namespace {
 
-const char* homeOriginName(QZApplicationInfo::HomeOrigin origin)
+using Report = QZStartupReport;
+using Step = Report::Step;
+
+const char* stepName(Step step)
 {
-    switch (origin) {
-    case QZApplicationInfo::HomeFromEnvironment:
+    switch (step) {
+    case Step::AlreadyInitialized:
+        return "alreadyInitialized";
+    case Step::ApplicationName:
+        return "applicationName";
+    case Step::CurrentDirectory:
+        return "currentDirectory";
+    case Step::ExecutableName:
+        return "executableName";
+    case Step::ExecutableSearch:
+        return "executableSearch";
+    case Step::ExecutableDirectory:
+        return "executableDirectory";
+    case Step::RegistryBase:
+        return "registryBase";
+    case Step::Display:
+        return "DISPLAY";
+    case Step::Architecture:
+        return "CORVAN_ARCH";
+    case Step::CorvanHome:
+        return "CORVAN_HOME";
+    case Step::SandboxProbe:
+        return "sandboxProbe";
+    case Step::Walk:
+        return "walk";
+    case Step::Home:
+        return "home";
+    case Step::InternalPaths:
+        return "internalPaths";
+    case Step::PublishedPaths:
+        return "publishedPaths";
+    }
+    return "unknown";
+}
+
+const char* sourceName(Report::Lookup::Source source)
+{
+    switch (source) {
+    case Report::Lookup::Source::Environment:
         return "environment";
-    case QZApplicationInfo::HomeFromRegistry:
+    case Report::Lookup::Source::Registry:
         return "registry";
-    case QZApplicationInfo::HomeFromWalk:
+    default:
+        return "nowhere";
+    }
+}
+
+const char* environmentStateName(Report::EnvironmentState state)
+{
+    switch (state) {
+    case Report::EnvironmentState::Unset:
+        return "unset";
+    case Report::EnvironmentState::Empty:
+        return "empty";
+    case Report::EnvironmentState::TooLong:
+        return "tooLong";
+    default:
+        return "used";
+    }
+}
+
+const char* storeStateName(Report::RegistryRead::StoreState state)
+{
+    using State = Report::RegistryRead::StoreState;
+    switch (state) {
+    case State::Read:
+        return "read";
+    case State::Missing:
+        return "missing";
+    case State::Unreadable:
+        return "unreadable";
+    case State::Directory:
+        return "directory";
+    default:
+        return "notAnExportFile";
+    }
+}
+
+const char* whereName(Report::Candidate::Where where)
+{
+    switch (where) {
+    case Report::Candidate::Where::AbsoluteName:
+        return "absolute name";
+    case Report::Candidate::Where::CurrentDirectory:
+        return "current directory";
+    default:
+        return "PATH";
+    }
+}
+
+const char* walkEndName(Report::WalkEnd end)
+{
+    switch (end) {
+    case Report::WalkEnd::Found:
+        return "found";
+    case Report::WalkEnd::CannotEnter:
+        return "cannotEnter";
+    case Report::WalkEnd::RootReached:
+        return "rootReached";
+    case Report::WalkEnd::DirectoryUnreadable:
+        return "directoryUnreadable";
+    default:
+        return "notWalked";
+    }
+}
+
+const char* homeSourceName(Report::HomeSource source)
+{
+    switch (source) {
+    case Report::HomeSource::Environment:
+        return "environment";
+    case Report::HomeSource::Registry:
+        return "registry";
+    case Report::HomeSource::Walk:
         return "walk";
     default:
         return "none";
     }
 }
 
-const char* pathOriginName(QZApplicationInfo::PathOrigin origin)
+const char* decisionName(Report::Decision::Origin origin)
 {
     switch (origin) {
-    case QZApplicationInfo::PathDefault:
-        return "default";
-    case QZApplicationInfo::PathFromEnvironment:
+    case Report::Decision::Origin::Environment:
         return "environment";
-    case QZApplicationInfo::PathFromRegistry:
+    case Report::Decision::Origin::Registry:
         return "registry";
-    case QZApplicationInfo::PathFromApplicationName:
+    case Report::Decision::Origin::ApplicationName:
         return "application name";
     default:
-        return "none";
+        return "default";
     }
+}
+
+// "set, but 1,500 bytes: at most 1,023 are read"
+std::string tooLong(std::size_t bytes, std::size_t most)
+{
+    return "set, but " + byteCount(bytes) + " bytes: at most " + byteCount(most) + " are read";
+}
+
+bool isSystemRegistry(const Report::RegistryRead& read) { return read.store == "HKEY_LOCAL_MACHINE"; }
+
+std::string valueLabel(const std::string& name) { return name.empty() ? "(default)" : name; }
+
+// The lookup of one of Initialize's steps.
+const Report::Lookup* lookupOf(const Report& report, const char* name)
+{
+    for (const auto& lookup : report.lookups)
+        if (lookup.name == name)
+            return &lookup;
+    return nullptr;
+}
+
+} // namespace
+
+void printLookupDetails(std::ostream& out, const Report::Lookup& lookup, const std::string& indent)
+{
+    out << indent << "environment: ";
+    switch (lookup.environment) {
+    case Report::EnvironmentState::Unset:
+        out << "unset\n";
+        break;
+    case Report::EnvironmentState::Empty:
+        out << "set but empty, which counts as unset\n";
+        break;
+    case Report::EnvironmentState::TooLong:
+        out << tooLong(lookup.environmentBytes, lookup.size - 1) << '\n';
+        break;
+    case Report::EnvironmentState::Used:
+        out << lookup.environmentText.value_or("") << "  (used)\n";
+        break;
+    }
+    if (!lookup.registry)
+        return;
+    const Report::RegistryRead& read = *lookup.registry;
+    using State = Report::RegistryRead::StoreState;
+    if (isSystemRegistry(read)) {
+        out << indent << "registry: the system's registry\n";
+    } else {
+        out << indent << "registry: stand-in file " << read.store << "  ("
+            << (read.storeSetting.empty() ? "the default; CORVAN_REGISTRY names another"
+                                          : "from " + read.storeSetting)
+            << "): ";
+        switch (read.storeState) {
+        case State::Read:
+            out << "read\n";
+            break;
+        case State::Missing:
+            out << "missing (" << read.storeReason << ")\n";
+            break;
+        case State::Unreadable:
+            out << "unreadable (" << read.storeReason << ")\n";
+            break;
+        case State::Directory:
+            out << "a directory, not a file\n";
+            break;
+        case State::NotAnExportFile:
+            out << "not a registry export file: its first line is neither \"Windows Registry Editor Version "
+                   "5.00\" nor \"REGEDIT4\"\n";
+            break;
+        }
+        if (read.storeState != State::Read) {
+            out << indent << "key: " << read.keyPath << ", value " << valueLabel(read.valueName)
+                << ": not looked up\n";
+            return;
+        }
+    }
+    out << indent << "key: " << read.keyPath << (read.keyFound ? "  found" : "  not found") << '\n';
+    if (!read.keyFound)
+        return;
+    out << indent << "value: " << valueLabel(read.valueName) << "  ";
+    if (!read.valueFound)
+        out << "not found\n";
+    else if (read.valueBytes > read.readLimit)
+        out << tooLong(read.valueBytes, read.readLimit) << '\n';
+    else if (!read.text || read.text->empty())
+        out << "set but empty, which counts as unset\n";
+    else if (read.text->size() >= lookup.size)
+        out << tooLong(read.text->size(), lookup.size - 1) << '\n';
+    else
+        out << *read.text << "  (used)\n";
+}
+
+json lookupJson(const Report::Lookup& lookup)
+{
+    json registry = nullptr;
+    if (lookup.registry) {
+        const Report::RegistryRead& read = *lookup.registry;
+        registry = {{"store", jsonText(read.store)},
+                    {"storeSetting", read.storeSetting.empty() ? json(nullptr) : jsonText(read.storeSetting)},
+                    {"storeState", storeStateName(read.storeState)},
+                    {"storeReason", read.storeReason.empty() ? json(nullptr) : jsonText(read.storeReason)},
+                    {"key", jsonText(read.keyPath)},
+                    {"keyFound", read.keyFound},
+                    {"valueName", jsonText(read.valueName)},
+                    {"valueFound", read.valueFound},
+                    {"valueBytes", read.valueFound ? json(read.valueBytes) : json(nullptr)},
+                    {"readLimit", read.readLimit},
+                    {"text", read.text ? jsonText(*read.text) : json(nullptr)}};
+    }
+    const bool found = lookup.source != Report::Lookup::Source::Nowhere;
+    return {{"name", jsonText(lookup.name)},
+            {"value", found ? jsonText(lookup.value) : json(nullptr)},
+            {"origin", sourceName(lookup.source)},
+            {"size", lookup.size},
+            {"environment",
+             {{"state", environmentStateName(lookup.environment)},
+              {"bytes", lookup.environmentText ? json(lookup.environmentBytes) : json(nullptr)},
+              {"text", lookup.environmentText ? jsonText(*lookup.environmentText) : json(nullptr)}}},
+            {"registry", registry}};
+}
+
+namespace {
+
+// One step of Initialize: a line of text (with indented detail lines) and its JSON.
+struct Explained {
+    std::string text;
+    json detail = json::object();
+};
+
+Explained explainLookup(const Report& report, const char* name)
+{
+    Explained explained;
+    const Report::Lookup* lookup = lookupOf(report, name);
+    if (!lookup)
+        return {std::string("system variable ") + name + ": not looked up"};
+    std::ostringstream text;
+    text << "system variable " << name << ": ";
+    if (lookup->source == Report::Lookup::Source::Nowhere)
+        text << "not found\n";
+    else
+        text << lookup->value << "  (from the " << sourceName(lookup->source) << ")\n";
+    printLookupDetails(text, *lookup, "       ");
+    explained.text = text.str();
+    explained.text.pop_back();
+    explained.detail["lookup"] = lookupJson(*lookup);
+    return explained;
+}
+
+Explained explainStep(Step step, bool failed, Record& record, const Report& report, const std::string& executable)
+{
+    Explained explained;
+    std::ostringstream text;
+    switch (step) {
+    case Step::AlreadyInitialized:
+        text << "the record was initialized before: Initialize does nothing a second time";
+        break;
+    case Step::ApplicationName:
+        if (failed)
+            text << "application name: empty; pass one with --name";
+        else
+            text << "application name: " << record.GetApplicationName();
+        explained.detail["value"] = jsonText(record.GetApplicationName());
+        break;
+    case Step::CurrentDirectory:
+        text << "current directory: "
+             << (report.currentDirectory ? *report.currentDirectory : std::string("cannot be read"));
+        explained.detail["value"] = report.currentDirectory ? jsonText(*report.currentDirectory) : json(nullptr);
+        break;
+    case Step::ExecutableName:
+        text << "executable name: " << (failed ? std::string("empty; pass one with --exe") : executable);
+        explained.detail["value"] = jsonText(executable);
+        break;
+    case Step::ExecutableSearch: {
+        const bool absolute = !report.executableCandidates.empty() &&
+                              report.executableCandidates.front().where == Report::Candidate::Where::AbsoluteName;
+        text << "executable search for " << executable << ": ";
+        if (absolute)
+            text << "an absolute name, tested as given and with .bat, .com, .exe";
+        else if (report.searchedCurrentDirectory && report.searchedPath)
+            text << "in the current directory, then along PATH";
+        else if (report.searchedCurrentDirectory)
+            text << "in the current directory only (the name has a directory part)";
+        else
+            text << "along PATH only";
+        if (report.searchedPath && !report.searchPath)
+            text << "\n       PATH is unset";
+        for (const std::string& skipped : report.skippedSearchPathEntries)
+            text << "\n       PATH entry " << skipped << "  skipped: it begins with '.'";
+        json candidates = json::array();
+        for (const auto& candidate : report.executableCandidates) {
+            text << "\n       " << candidate.path << (candidate.exists ? "  found" : "  not there");
+            candidates.push_back({{"where", whereName(candidate.where)},
+                                  {"path", jsonText(candidate.path)},
+                                  {"exists", candidate.exists}});
+        }
+        if (failed)
+            text << "\n       not found: nothing of that name exists in any of these places";
+        explained.detail = {{"name", jsonText(executable)},
+                            {"absolute", absolute},
+                            {"currentDirectory", report.searchedCurrentDirectory},
+                            {"alongPath", report.searchedPath},
+                            {"PATH", report.searchPath ? jsonText(*report.searchPath) : json(nullptr)},
+                            {"skipped", json::array()},
+                            {"candidates", candidates},
+                            {"found", failed ? json(nullptr) : jsonText(record.GetExecutablePath())}};
+        for (const std::string& skipped : report.skippedSearchPathEntries)
+            explained.detail["skipped"].push_back(jsonText(skipped));
+        break;
+    }
+    case Step::ExecutableDirectory: {
+        const char* status = report.executableStatus == Report::ExecutableStatus::Directory ? "directory"
+                             : report.executableStatus == Report::ExecutableStatus::File    ? "file"
+                                                                                            : "missing";
+        if (!record.GetExecutableDir())
+            text << "executable directory: unknown, the status query of " << record.GetExecutablePath()
+                 << " failed (no walk can start from it)";
+        else
+            text << "executable directory: " << record.GetExecutableDir()
+                 << (report.executableStatus == Report::ExecutableStatus::Directory ? "  (the executable path names a directory)"
+                                                                                    : "");
+        explained.detail = {{"status", status}, {"value", jsonText(record.GetExecutableDir())}};
+        break;
+    }
+    case Step::RegistryBase: {
+        const std::string base = "HKEY_LOCAL_MACHINE\\" + std::string(record.GetSystemBaseRegistryPath()
+                                                                          ? record.GetSystemBaseRegistryPath()
+                                                                          : "");
+        text << "registry base: " << base << "  (titles and notices built too)";
+        explained.detail["value"] = jsonText(base);
+        break;
+    }
+    case Step::Display:
+        return explainLookup(report, "DISPLAY");
+    case Step::Architecture:
+        return explainLookup(report, "CORVAN_ARCH");
+    case Step::CorvanHome:
+        return explainLookup(report, "CORVAN_HOME");
+    case Step::SandboxProbe: {
+        const std::string probe = report.sandboxProbe.value_or("");
+        const char* result = report.sandboxProbeResult == Report::ProbeResult::Directory       ? "directory"
+                             : report.sandboxProbeResult == Report::ProbeResult::NotADirectory ? "notADirectory"
+                                                                                                : "missing";
+        text << "sandbox probe: " << probe
+             << (report.sandboxProbeResult == Report::ProbeResult::Directory ? " is a directory: a sandbox tree"
+                 : report.sandboxProbeResult == Report::ProbeResult::NotADirectory
+                     ? " is not a directory: an installation"
+                     : " does not exist: an installation");
+        explained.detail = {{"path", jsonText(probe)}, {"result", result}};
+        break;
+    }
+    case Step::Walk: {
+        text << "walk up from the executable directory, looking for a qzcommon directory:";
+        json levels = json::array();
+        for (const auto& level : report.walk) {
+            text << "\n       " << level.directory
+                 << (level.hasMarker ? "  qzcommon found: this is the home" : "  no qzcommon");
+            levels.push_back({{"directory", jsonText(level.directory)}, {"qzcommon", level.hasMarker}});
+        }
+        switch (report.walkEnd) {
+        case Report::WalkEnd::CannotEnter:
+            text << "\n       cannot change into " << record.GetExecutableDir();
+            break;
+        case Report::WalkEnd::RootReached:
+            text << "\n       the root was reached: no qzcommon directory at or above the executable";
+            break;
+        case Report::WalkEnd::DirectoryUnreadable:
+            text << "\n       the current directory could not be read after going up";
+            break;
+        default:
+            break;
+        }
+        explained.detail = {{"levels", levels}, {"end", walkEndName(report.walkEnd)}};
+        break;
+    }
+    case Step::Home:
+        if (!failed) {
+            text << "home: " << record.GetCorvanHome() << "  (" << homeSourceText(report.homeSource)
+                 << (report.homeSeparatorRemoved ? ", one trailing separator removed" : "") << ")";
+        } else if (report.failure == Report::Failure::EmptyHome) {
+            text << "home: CORVAN_HOME is a single separator, which leaves no home; set it to the "
+                    "installation's directory";
+        } else {
+            const char* base = record.GetSystemBaseRegistryPath() ? record.GetSystemBaseRegistryPath() : "";
+            text << "home: none. CORVAN_HOME is unset or empty in the environment and the registry, and "
+                 << (record.GetExecutableDir() ? "no qzcommon directory lies at or above the executable"
+                                               : "there is no executable directory to walk up from")
+                 << ".\n       Set CORVAN_HOME in the environment, or as the value CORVAN_HOME of the key "
+                    "HKEY_LOCAL_MACHINE\\"
+                 << base << ", to the installation's directory";
+        }
+        explained.detail = {{"value", jsonText(record.GetCorvanHome())},
+                            {"source", homeSourceName(report.homeSource)},
+                            {"separatorRemoved", report.homeSeparatorRemoved}};
+        break;
+    case Step::InternalPaths:
+        text << "internal paths: " << (failed ? "incomplete" : "built");
+        break;
+    case Step::PublishedPaths: {
+        const std::size_t count = publishedEntries(record).size();
+        Explained help = explainLookup(report, "QZ_MSG_HELP");
+        text << "published paths: " << count << " entries\n     " << help.text.substr(0, help.text.size());
+        explained.detail = help.detail;
+        explained.detail["count"] = count;
+        break;
+    }
+    }
+    explained.text = text.str();
+    return explained;
 }
 
 struct Decided {
     std::string key;
     std::string value;
-    std::string setting;
-    QZApplicationInfo::PathOrigin origin;
+    const Report::Decision* decision;
 };
 
-std::vector<Decided> decidedEntries(Record& record)
+std::vector<Decided> decidedEntries(Record& record, const Report& report)
 {
     std::vector<Decided> decided;
-    for (const auto& [key, value] : publishedEntries(record)) {
-        const char* setting = nullptr;
-        const auto origin = record.GetPathOrigin(key.c_str(), &setting);
-        if (origin != QZApplicationInfo::PathNotDecided)
-            decided.push_back({key, value, setting ? setting : "", origin});
-    }
+    for (const auto& [key, value] : publishedEntries(record))
+        for (const auto& decision : report.decisions)
+            if (decision.key == key) {
+                decided.push_back({key, value, &decision});
+                break;
+            }
     return decided;
 }
 
-std::string describe(const Decided& entry, Record& record)
+std::string describe(const Report::Decision& decision, Record& record)
 {
-    switch (entry.origin) {
-    case QZApplicationInfo::PathFromEnvironment:
-        return entry.setting + " from the environment";
-    case QZApplicationInfo::PathFromRegistry:
-        return entry.setting + " from the registry";
-    case QZApplicationInfo::PathFromApplicationName:
+    switch (decision.origin) {
+    case Report::Decision::Origin::Environment:
+        return decision.setting + " from the environment";
+    case Report::Decision::Origin::Registry:
+        return decision.setting + " from the registry";
+    case Report::Decision::Origin::ApplicationName:
         return std::string("chosen by the application name \"") + record.GetApplicationName() + "\"";
     default:
-        return "default (" + entry.setting + " not used)";
+        return "default (" + decision.setting + " not used)";
     }
 }
 
 } // namespace
 
-int printExplain(Record& record, const Output& output)
+int printExplain(Record& record, const Report& report, const std::string& executable, const Output& output)
 {
-    const auto origin = record.GetHomeOrigin();
-    char corvanHome[1024];
-    const auto corvanHomeOrigin = record.GetSysVarOrigin("CORVAN_HOME", corvanHome, sizeof corvanHome);
-    const std::vector<Decided> decided = decidedEntries(record);
-    const int levels = record.GetWalkLevelCount();
+    const bool initialized = report.result == 1;
+    std::vector<Explained> steps;
+    for (std::size_t i = 0; i < report.steps.size(); ++i)
+        steps.push_back(
+            explainStep(report.steps[i], !initialized && i + 1 == report.steps.size(), record, report, executable));
+    const std::vector<Decided> decided = decidedEntries(record, report);
+    const std::string failure = initialized ? std::string() : initializeFailure(report, record, executable);
+    const Report::Lookup* corvanHome = lookupOf(report, "CORVAN_HOME");
 
     if (output.json) {
+        json stepList = json::array();
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            json step = {{"step", stepName(report.steps[i])},
+                         {"ok", initialized || i + 1 < steps.size()}};
+            for (auto& [key, value] : steps[i].detail.items())
+                step[key] = value;
+            stepList.push_back(std::move(step));
+        }
         json walk = json::array();
-        for (int i = 0; i < levels; ++i)
-            walk.push_back({{"directory", record.GetWalkLevel(i)},
-                            {"qzcommon", origin == QZApplicationInfo::HomeFromWalk && i == levels - 1}});
+        for (const auto& level : report.walk)
+            walk.push_back({{"directory", jsonText(level.directory)}, {"qzcommon", level.hasMarker}});
+        json lookups = json::array();
+        for (const auto& lookup : report.lookups)
+            lookups.push_back(lookupJson(lookup));
         json entries = json::array();
         for (const Decided& entry : decided)
             entries.push_back({{"key", entry.key},
-                               {"value", entry.value},
-                               {"setting", entry.setting},
-                               {"origin", pathOriginName(entry.origin)}});
-        std::cout << json{{"home", record.GetCorvanHome()},
-                          {"sandbox", record.sandbox()},
-                          {"origin", homeOriginName(origin)},
-                          {"CORVAN_HOME",
-                           corvanHomeOrigin == QZApplicationInfo::SysVarNowhere ? json(nullptr) : json(corvanHome)},
-                          {"walk", walk},
-                          {"entries", entries}}
-                         .dump(2)
-                  << '\n';
-        return Success;
+                               {"value", jsonText(entry.value)},
+                               {"setting", entry.decision->setting},
+                               {"origin", decisionName(entry.decision->origin)}});
+        printJson({{"initialized", initialized},
+                   {"failure", initialized ? json(nullptr)
+                                           : json{{"step", stepName(report.steps.back())},
+                                                  {"reason", jsonText(failure)}}},
+                   {"home", jsonText(record.GetCorvanHome())},
+                   {"sandbox", record.sandbox()},
+                   {"origin", homeSourceName(report.homeSource)},
+                   {"CORVAN_HOME", corvanHome && corvanHome->source != Report::Lookup::Source::Nowhere
+                                       ? jsonText(corvanHome->value)
+                                       : json(nullptr)},
+                   {"steps", stepList},
+                   {"walk", walk},
+                   {"lookups", lookups},
+                   {"entries", entries}});
+        return initialized ? Success : Negative;
     }
 
-    std::cout << "Home: " << record.GetCorvanHome() << (record.sandbox() ? "  (sandbox)" : "  (installation)")
-              << '\n';
-    if (origin == QZApplicationInfo::HomeFromWalk) {
-        std::cout << "  1. CORVAN_HOME is set neither in the environment nor in the registry\n"
-                  << "  2. walk up from the executable's directory, looking for a qzcommon directory:\n";
-        for (int i = 0; i < levels; ++i)
-            std::cout << "       " << record.GetWalkLevel(i)
-                      << (i == levels - 1 ? "  qzcommon found: this is the home" : "  no qzcommon") << '\n';
-    } else {
-        std::cout << "  1. CORVAN_HOME from the " << homeOriginName(origin) << ": " << corvanHome << '\n'
-                  << "  2. " << record.GetCorvanHome() << "/qzcommon "
-                  << (record.sandbox() ? "is a directory: a sandbox tree" : "is no directory: an installation")
-                  << '\n';
+    std::cout << "Initialize, step by step:\n";
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        std::cout << (i + 1 < 10 ? "   " : "  ") << i + 1 << ". " << steps[i].text << '\n';
+    if (!initialized) {
+        std::cout << "\nInitialize failed at step " << steps.size() << ": " << failure << '\n';
+        return Negative;
     }
+    std::cout << "\nHome: " << record.GetCorvanHome() << (record.sandbox() ? "  (sandbox)" : "  (installation)")
+              << ", found by " << homeSourceText(report.homeSource) << '\n';
     std::cout << "\nEntries that a setting decides:\n";
     std::size_t width = 0;
     for (const Decided& entry : decided)
         width = std::max(width, entry.key.size());
     for (const Decided& entry : decided)
         std::cout << "  " << entry.key << std::string(width - entry.key.size(), ' ') << "  " << entry.value
-                  << "\n  " << std::string(width, ' ') << "  <- " << describe(entry, record) << '\n';
+                  << "\n  " << std::string(width, ' ') << "  <- " << describe(*entry.decision, record) << '\n';
     return Success;
 }
 

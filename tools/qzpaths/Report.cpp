@@ -11,19 +11,30 @@
 #include <set>
 #include <sstream>
 
-using json = nlohmann::ordered_json;
-
 namespace qzpaths {
 
 namespace {
 
 std::string textOf(const char* text) { return text ? text : ""; }
 
-json nullable(const char* text) { return text ? json(text) : json(nullptr); }
-
-void printJson(const json& value) { std::cout << value.dump(2) << '\n'; }
+// A text field as the summary prints it: an unset field says so, as JSON's null does.
+std::string shown(const char* text) { return text ? text : "(unset)"; }
 
 } // namespace
+
+void printJson(const json& value)
+{
+    // Every text goes through jsonText; the replacing handler is the safety net for keys.
+    std::cout << value.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+}
+
+std::string byteCount(std::size_t bytes)
+{
+    std::string digits = std::to_string(bytes);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
+}
 
 std::vector<std::pair<std::string, std::string>> publishedEntries(Record& record)
 {
@@ -43,73 +54,85 @@ std::vector<std::pair<std::string, std::string>> publishedEntries(Record& record
     return entries;
 }
 
-std::string homeOriginText(QZApplicationInfo::HomeOrigin origin)
+std::string homeSourceText(QZStartupReport::HomeSource source)
 {
-    switch (origin) {
-    case QZApplicationInfo::HomeFromEnvironment:
+    switch (source) {
+    case QZStartupReport::HomeSource::Environment:
         return "CORVAN_HOME in the environment";
-    case QZApplicationInfo::HomeFromRegistry:
+    case QZStartupReport::HomeSource::Registry:
         return "CORVAN_HOME in the registry";
-    case QZApplicationInfo::HomeFromWalk:
+    case QZStartupReport::HomeSource::Walk:
         return "a qzcommon directory at or above the executable";
     default:
         return "not found";
     }
 }
 
-std::string initializeFailure(Record& record, const std::string& executable)
+std::string initializeFailure(const QZStartupReport& report, const Record& record, const std::string& executable)
 {
-    if (!record.GetApplicationName())
+    using Failure = QZStartupReport::Failure;
+    switch (report.failure) {
+    case Failure::None:
+        return "no failure";
+    case Failure::AlreadyInitialized:
+        return "the record is already initialized";
+    case Failure::EmptyApplicationName:
         return "the application name is empty";
-    if (!record.GetCurrentWorkingDir())
+    case Failure::NoCurrentDirectory:
         return "the current directory cannot be read";
-    if (executable.empty())
+    case Failure::EmptyExecutableName:
         return "the executable name is empty";
-    if (!record.GetSystemBaseRegistryPath())
+    case Failure::ExecutableNotFound:
         return "executable not found: " + executable;
-    if (!record.GetCorvanHome() || !*record.GetCorvanHome()) {
+    case Failure::NoHome:
         return "no installation home found: CORVAN_HOME is unset or empty and no qzcommon directory lies at or above " +
                (record.GetExecutableDir() ? std::string(record.GetExecutableDir()) : "the executable");
+    case Failure::EmptyHome:
+        return "CORVAN_HOME is a single separator, which leaves no home";
+    case Failure::IncompleteInternalTable:
+        return "the internal path table is incomplete";
     }
-    return "the internal path table is incomplete";
+    return "unknown failure";
 }
 
-int printSummary(Record& record, const Output& output)
+int printSummary(Record& record, const QZStartupReport& report, const Output& output)
 {
     const auto entries = publishedEntries(record);
+    const std::string registryBase = "HKEY_LOCAL_MACHINE\\" + textOf(record.GetSystemBaseRegistryPath());
     if (output.json) {
         json paths = json::object();
         for (const auto& [key, value] : entries)
-            paths[key] = value;
+            paths[key] = jsonText(value);
         printJson({
-            {"application", textOf(record.GetApplicationName())},
-            {"title", textOf(record.GetApplicationTitle())},
-            {"titleNoPatch", textOf(record.GetApplicationTitleNoPatch())},
-            {"home", textOf(record.GetCorvanHome())},
-            {"homeFoundBy", homeOriginText(record.GetHomeOrigin())},
+            {"application", jsonText(record.GetApplicationName())},
+            {"title", jsonText(record.GetApplicationTitle())},
+            {"titleNoPatch", jsonText(record.GetApplicationTitleNoPatch())},
+            {"home", jsonText(record.GetCorvanHome())},
+            {"homeFoundBy", homeSourceText(report.homeSource)},
             {"sandbox", record.sandbox()},
-            {"executable", textOf(record.GetExecutablePath())},
-            {"executableDir", nullable(record.GetExecutableDir())},
-            {"currentDir", textOf(record.GetCurrentWorkingDir())},
-            {"registryBase", textOf(record.GetSystemBaseRegistryPath())},
-            {"productArchitecture", textOf(record.GetProductArchitecture())},
-            {"architecture", nullable(record.GetArchitecture())},
+            {"executable", jsonText(record.GetExecutablePath())},
+            {"executableDir", jsonText(record.GetExecutableDir())},
+            {"currentDir", jsonText(record.GetCurrentWorkingDir())},
+            {"registryBase", jsonText(registryBase)},
+            {"productArchitecture", jsonText(record.GetProductArchitecture())},
+            {"architecture", jsonText(record.GetArchitecture())},
             {"published", paths},
         });
         return Success;
     }
-    std::cout << "Title:               " << textOf(record.GetApplicationTitle()) << '\n'
-              << "Title without patch: " << textOf(record.GetApplicationTitleNoPatch()) << '\n'
-              << "Home:                " << textOf(record.GetCorvanHome()) << '\n'
-              << "Home found by:       " << homeOriginText(record.GetHomeOrigin()) << '\n'
+    std::cout << "Application:         " << shown(record.GetApplicationName()) << '\n'
+              << "Title:               " << shown(record.GetApplicationTitle()) << '\n'
+              << "Title without patch: " << shown(record.GetApplicationTitleNoPatch()) << '\n'
+              << "Home:                " << shown(record.GetCorvanHome()) << '\n'
+              << "Home found by:       " << homeSourceText(report.homeSource) << '\n'
               << "Kind:                " << (record.sandbox() ? "sandbox (developer tree)" : "installation") << '\n'
-              << "Executable:          " << textOf(record.GetExecutablePath()) << '\n'
-              << "Executable dir:      " << textOf(record.GetExecutableDir()) << '\n'
-              << "Registry base:       HKEY_LOCAL_MACHINE\\" << textOf(record.GetSystemBaseRegistryPath()) << '\n'
-              << "Architecture:        " << textOf(record.GetProductArchitecture());
-    if (record.GetArchitecture())
-        std::cout << " (CORVAN_ARCH " << record.GetArchitecture() << ")";
-    std::cout << "\n\nPublished paths (" << entries.size() << "):\n";
+              << "Executable:          " << shown(record.GetExecutablePath()) << '\n'
+              << "Executable dir:      " << shown(record.GetExecutableDir()) << '\n'
+              << "Current dir:         " << shown(record.GetCurrentWorkingDir()) << '\n'
+              << "Registry base:       " << registryBase << '\n'
+              << "Product arch:        " << shown(record.GetProductArchitecture()) << '\n'
+              << "Architecture:        " << shown(record.GetArchitecture()) << "  (CORVAN_ARCH)\n";
+    std::cout << "\nPublished paths (" << entries.size() << "):\n";
     std::size_t width = 0;
     for (const auto& entry : entries)
         width = std::max(width, entry.first.size());
@@ -131,7 +154,7 @@ int printGet(Record& record, const std::vector<std::string>& keys, const Output&
     if (output.json) {
         json values = json::object();
         for (const std::string& key : keys)
-            values[key] = record.GetSpecifiedPath(key.c_str());
+            values[key] = jsonText(record.GetSpecifiedPath(key.c_str()));
         printJson(values);
         return Success;
     }
@@ -147,24 +170,46 @@ int printDump(Record& record)
     return Success;
 }
 
-int printSysVar(Record& record, const std::vector<std::string>& names, const Output& output)
+int printSysVar(Record& record, QZStartupReport& report, const std::vector<std::string>& names,
+                const std::string& executable, const Output& output)
 {
-    static const char* const origins[] = {"nowhere", "environment", "registry"};
-    json values = json::array();
+    // System variables need no home, only the registry base path that Initialize builds
+    // before it looks for the home.
+    if (!record.GetSystemBaseRegistryPath()) {
+        std::cerr << "qzpaths: cannot look up system variables: Initialize failed before it built the registry "
+                     "base path: "
+                  << initializeFailure(report, record, executable) << '\n'
+                  << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
+        return UsageOrInitialize;
+    }
+    const std::size_t first = report.lookups.size();
     bool allFound = true;
     for (const std::string& name : names) {
         char value[1024];
-        const auto origin = record.GetSysVarOrigin(name.c_str(), value, sizeof value);
-        allFound = allFound && origin != QZApplicationInfo::SysVarNowhere;
-        if (output.json)
-            values.push_back({{"name", name}, {"value", value}, {"origin", origins[origin]}});
-        else if (origin == QZApplicationInfo::SysVarNowhere)
-            std::cout << name << " is set nowhere\n";
-        else
-            std::cout << name << '=' << value << "  (" << origins[origin] << ")\n";
+        report.LookUpSysVar(record, name.c_str(), value, sizeof value);
+        allFound = allFound && *value;
     }
-    if (output.json)
+    const std::vector<QZStartupReport::Lookup> lookups(report.lookups.begin() + static_cast<std::ptrdiff_t>(first),
+                                                       report.lookups.end());
+    if (output.json) {
+        json values = json::array();
+        for (const auto& lookup : lookups)
+            values.push_back(lookupJson(lookup));
         printJson(values);
+        return allFound ? Success : Negative;
+    }
+    using Source = QZStartupReport::Lookup::Source;
+    for (const auto& lookup : lookups) {
+        if (lookup.source == Source::Environment) {
+            std::cout << lookup.name << '=' << lookup.value << "  (environment)\n";
+            continue;
+        }
+        if (lookup.source == Source::Registry)
+            std::cout << lookup.name << '=' << lookup.value << "  (registry)\n";
+        else
+            std::cout << lookup.name << ": not found\n";
+        printLookupDetails(std::cout, lookup, "  ");
+    }
     return allFound ? Success : Negative;
 }
 
@@ -235,15 +280,15 @@ int printConfig(Record& record, const std::string& file, const Output& output)
     if (output.json) {
         json search = json::array();
         for (const Step& step : steps)
-            search.push_back({{"place", step.place}, {"directory", step.directory}, {"found", step.found}});
+            search.push_back({{"place", step.place}, {"directory", jsonText(step.directory)}, {"found", step.found}});
         json places = json::array();
         for (std::size_t i = 0; i < kept.places.size() && i < blanked.places.size(); ++i)
             places.push_back({{"place", i < names.size() ? names[i] : ""},
-                              {"directory", kept.places[i]},
+                              {"directory", jsonText(kept.places[i])},
                               {"blanked", blanked.places[i].empty() && !kept.places[i].empty()}});
-        printJson({{"file", file},
+        printJson({{"file", jsonText(file)},
                    {"found", found},
-                   {"directory", found ? json(directory) : json(nullptr)},
+                   {"directory", found ? jsonText(std::string_view(directory)) : json(nullptr)},
                    {"search", search},
                    {"read", places}});
         return found ? Success : Negative;

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 
@@ -132,7 +133,9 @@ void warnAboutExecutable(const char* path)
 
 } // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int run(int argc, char** argv)
 {
     CLI::App app{"qzpaths: where the suite's applications find everything.\n"
                  "Without a subcommand: a summary of the record followed by the published paths."};
@@ -205,9 +208,13 @@ int main(int argc, char** argv)
 
     const std::string executable = app.count("--exe") ? settings.executable : std::string(argv[0]);
     Record record;
-    if (!record.Initialize(settings.name.c_str(), settings.version, settings.email.c_str(), executable.c_str(),
-                           settings.patch, 2009, 2009)) {
-        std::cerr << "qzpaths: cannot initialize: " << initializeFailure(record, executable) << '\n';
+    QZStartupReport report;
+    // explain and sysvar answer after a failed Initialize too.
+    if (!report.Initialize(record, settings.name.c_str(), settings.version, settings.email.c_str(),
+                           executable.c_str(), settings.patch, 2009, 2009) &&
+        !*explain && !*sysvar) {
+        std::cerr << "qzpaths: cannot initialize: " << initializeFailure(report, record, executable) << '\n'
+                  << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
         return UsageOrInitialize;
     }
     if (app.count("--exe"))
@@ -227,12 +234,27 @@ int main(int argc, char** argv)
     if (*dump)
         return printDump(record);
     if (*sysvar)
-        return printSysVar(record, names, output);
+        return printSysVar(record, report, names, executable, output);
     if (*config)
         return printConfig(record, file, output);
     if (*check)
         return printCheck(record, checkOptions, output);
     if (*explain)
-        return printExplain(record, output);
-    return printSummary(record, output);
+        return printExplain(record, report, executable, output);
+    return printSummary(record, report, output);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The last resort: whatever goes wrong, the exit code stays one of those documented.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "qzpaths: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "qzpaths: unexpected failure\n";
+    }
+    return qzpaths::UsageOrInitialize;
 }
