@@ -17,6 +17,7 @@
 struct qz_info : QZApplicationInfo {
     const PathDictionary& published() const { return _publishedPaths; }
     std::shared_ptr<const QZStartupReport> report;
+    int32_t failure = QZ_FAILURE_NONE;
 };
 
 namespace {
@@ -83,6 +84,32 @@ Version version()
     return v;
 }
 
+int32_t failureCode(QZStartupReport::Failure failure)
+{
+    using Failure = QZStartupReport::Failure;
+    switch (failure) {
+    case Failure::None:
+        return QZ_FAILURE_NONE;
+    case Failure::AlreadyInitialized:
+        return QZ_FAILURE_ALREADY_INITIALIZED;
+    case Failure::EmptyApplicationName:
+        return QZ_FAILURE_EMPTY_APPLICATION_NAME;
+    case Failure::NoCurrentDirectory:
+        return QZ_FAILURE_NO_CURRENT_DIRECTORY;
+    case Failure::EmptyExecutableName:
+        return QZ_FAILURE_EMPTY_EXECUTABLE_NAME;
+    case Failure::ExecutableNotFound:
+        return QZ_FAILURE_EXECUTABLE_NOT_FOUND;
+    case Failure::NoHome:
+        return QZ_FAILURE_NO_HOME;
+    case Failure::EmptyHome:
+        return QZ_FAILURE_EMPTY_HOME;
+    case Failure::IncompleteInternalTable:
+        return QZ_FAILURE_INCOMPLETE_TABLE;
+    }
+    return QZ_FAILURE_NONE;
+}
+
 } // namespace
 
 // The path manager keeps its own share of the record (copies share every buffer), so the
@@ -126,15 +153,22 @@ void qz_info_destroy(qz_info* info) { delete info; }
 int32_t qz_info_initialize(qz_info* info, const char* name, float version, const char* support_email,
                            const char* executable, int32_t patch_level, int32_t first_year, int32_t last_year)
 {
-    if (!info || !name || !support_email || !executable)
+    if (!info)
         return 0;
+    info->failure = QZ_FAILURE_ARGUMENT;
+    if (!name || !support_email || !executable)
+        return 0;
+    info->failure = QZ_FAILURE_MEMORY;
     return guarded<int32_t>(0, [&] {
         // A second call changes nothing, the report of the first included.
-        if (info->GetInitializedStatus())
+        if (info->GetInitializedStatus()) {
+            info->failure = QZ_FAILURE_ALREADY_INITIALIZED;
             return 0;
+        }
         auto report = std::make_shared<QZStartupReport>();
         const int result =
             report->Initialize(*info, name, version, support_email, executable, patch_level, first_year, last_year);
+        info->failure = failureCode(report->failure);
         info->report = std::move(report);
         return result;
     });
@@ -144,6 +178,8 @@ int32_t qz_info_initialized(const qz_info* info)
 {
     return info && const_cast<qz_info*>(info)->GetInitializedStatus() ? 1 : 0;
 }
+
+int32_t qz_info_failure(const qz_info* info) { return info ? info->failure : QZ_FAILURE_NONE; }
 
 const char* qz_info_corvan_home(const qz_info* info) { return field(info, &QZApplicationInfo::GetCorvanHome); }
 const char* qz_info_application_title_no_patch(const qz_info* info)

@@ -118,6 +118,21 @@ QZ_API int32_t qz_info_initialize(qz_info* info, const char* name, float version
 /* 1 once qz_info_initialize has succeeded on the record, else 0 (also for NULL). */
 QZ_API int32_t qz_info_initialized(const qz_info* info);
 
+/* Why the last qz_info_initialize on the record returned 0, as a QZ_FAILURE_ code;
+ * QZ_FAILURE_NONE before any call, after a success, and for NULL. */
+#define QZ_FAILURE_NONE 0
+#define QZ_FAILURE_ALREADY_INITIALIZED 1 /* a second call: the record stays as it was */
+#define QZ_FAILURE_EMPTY_APPLICATION_NAME 2
+#define QZ_FAILURE_NO_CURRENT_DIRECTORY 3
+#define QZ_FAILURE_EMPTY_EXECUTABLE_NAME 4
+#define QZ_FAILURE_EXECUTABLE_NOT_FOUND 5  /* absolute name, current directory and PATH */
+#define QZ_FAILURE_NO_HOME 6               /* no CORVAN_HOME and no qzcommon at or above */
+#define QZ_FAILURE_EMPTY_HOME 7            /* CORVAN_HOME was a single separator */
+#define QZ_FAILURE_INCOMPLETE_TABLE 8      /* the internal table lacks a required key */
+#define QZ_FAILURE_ARGUMENT 9              /* a required argument was NULL */
+#define QZ_FAILURE_MEMORY 10               /* memory ran out */
+QZ_API int32_t qz_info_failure(const qz_info* info);
+
 /* Accessors. Each returns a borrowed text, or NULL until qz_info_initialize has set
  * the field (some stay NULL when the machine gives no value: architecture,
  * x_display_name, executable_dir), and NULL for a NULL record. */

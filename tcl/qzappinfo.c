@@ -82,16 +82,25 @@ static const char* const initUsage =
 /* Why Initialize failed, from what the record had found when it stopped. */
 static Tcl_Obj* InitFailure(const qz_info* info, const char* executable)
 {
-    if (qz_info_executable_path(info) == NULL)
+    switch (qz_info_failure(info)) {
+    case QZ_FAILURE_EXECUTABLE_NOT_FOUND:
         return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: the executable \"%s\" was not found "
                              "(as an absolute name, in the current directory or on PATH); pass -exe with "
                              "the program's path",
                              executable);
-    if (qz_info_home_origin(info) == QZ_HOME_NOT_FOUND)
+    case QZ_FAILURE_NO_HOME:
         return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: no installation home: CORVAN_HOME is "
                              "set neither in the environment nor in the registry, and no directory at or "
                              "above \"%s\" holds qzcommon; set CORVAN_HOME or run from a sandbox tree",
                              qz_info_executable_path(info));
+    case QZ_FAILURE_EMPTY_HOME:
+        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: CORVAN_HOME is a single separator; "
+                             "set it to the installation's directory");
+    case QZ_FAILURE_NO_CURRENT_DIRECTORY:
+        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: the current directory cannot be read");
+    default:
+        break;
+    }
     return Tcl_ObjPrintf("qzappinfo::init: cannot initialize from the executable \"%s\"", executable);
 }
 

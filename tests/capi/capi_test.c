@@ -252,26 +252,33 @@ static void test_initialize_failures(void)
         const char* name;
         const char* executable;
         const char* stored_name;
+        int32_t failure;
     } rows[4];
     size_t i;
     rows[0].name = "";
     rows[0].executable = "app";
     rows[0].stored_name = NULL;
+    rows[0].failure = QZ_FAILURE_EMPTY_APPLICATION_NAME;
     rows[1].name = "A B  C";
     rows[1].executable = "";
     rows[1].stored_name = "A B  C";
+    rows[1].failure = QZ_FAILURE_EMPTY_EXECUTABLE_NAME;
     rows[2].name = "Ryndel";
     rows[2].executable = tree_path("plain/bin/missing", missing_exe);
     rows[2].stored_name = "Ryndel";
+    /* An absolute name keeps its text as the executable path, yet it was not found. */
+    rows[2].failure = QZ_FAILURE_EXECUTABLE_NOT_FOUND;
     /* The executable exists but no qzcommon lies above it and CORVAN_HOME is unset. */
     rows[3].name = "Ryndel";
     rows[3].executable = tree_path("plain/bin/app", plain_exe);
     rows[3].stored_name = "Ryndel";
+    rows[3].failure = QZ_FAILURE_NO_HOME;
     for (i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
         char* dump;
         qz_info* info = qz_info_create();
         CHECK(qz_info_initialize(info, rows[i].name, 10.0f, "support@x", rows[i].executable, 0, 2024, 2024) == 0);
         CHECK(qz_info_initialized(info) == 0);
+        CHECK(qz_info_failure(info) == rows[i].failure);
         CHECK_TEXT(qz_info_application_name(info), rows[i].stored_name);
         CHECK(qz_info_published_path(info, "qz_bindir") == NULL);
         CHECK(qz_info_key_count(info) == 0);
