@@ -2,6 +2,8 @@
 // the standard library, so that the first missing or closed component can be named.
 #include "Probe.h"
 
+#include "NativePath.h"
+
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -40,20 +42,20 @@ Probe probe(const std::string& text)
         if (end == 0 || isSeparator(text[end - 1]))
             continue; // the root, or a doubled or trailing separator
         const std::string prefix = text.substr(0, end);
-        if (!fs::u8path(prefix).has_relative_path())
+        if (!nativePath(prefix).has_relative_path())
             continue; // a drive
         // Windows answers "not found" where POSIX says "not a directory".
         if (!reachedDirectory)
             return {Presence::Missing, reached, "is not a directory"};
         std::error_code error;
-        const fs::file_status status = fs::status(fs::u8path(prefix), error);
+        const fs::file_status status = fs::status(nativePath(prefix), error);
         if (error || !fs::exists(status))
             return failure(error, prefix, reached);
         reached = prefix;
         reachedDirectory = fs::is_directory(status);
     }
     // Everything on the way is there; the location itself must also open.
-    const fs::path path = fs::u8path(text);
+    const fs::path path = nativePath(text);
     std::error_code error;
     if (fs::is_directory(path, error)) {
         // "dir/." needs the right to search the directory, the listing the right to read it.

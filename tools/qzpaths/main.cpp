@@ -1,6 +1,7 @@
 // main.cpp - qzpaths: runs the library's own Initialize as an application would, and
 // shows what it found. Here: the options, and every usage error as one line.
 #include "Commands.h"
+#include "NativePath.h"
 #include "Terminal.h"
 
 #include <CLI/CLI.hpp>
@@ -121,7 +122,7 @@ void warnAboutExecutable(const char* path)
     if (!path)
         return;
     std::error_code error;
-    const auto status = std::filesystem::status(std::filesystem::u8path(path), error);
+    const auto status = std::filesystem::status(nativePath(path), error);
     if (error)
         return;
     using std::filesystem::perms;
