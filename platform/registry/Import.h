@@ -192,12 +192,9 @@ private:
     {
         if (begin < end && isBlank(_text[begin]))
             return;
-        std::size_t close = end;
-        while (close > begin && _text[close - 1] != ']')
-            --close;
-        if (close == begin)
+        const std::size_t close = _text.findLast(']', begin, end);
+        if (close == kNone)
             return;
-        --close;
         _open = Open::None;
         if (begin < close && _text[begin] == '-')
             deleteKey(begin + 1, close);
@@ -259,26 +256,47 @@ private:
     }
 
     // "name" with the escapes \\ \" \n \r; \0 or a lone backslash at the end, or no
-    // closing quote, drop the line.
+    // closing quote, drop the line. The name is compared while it matches the wanted one;
+    // past that, only where it ends counts.
     void quotedValue(std::size_t begin, std::size_t end)
     {
         const std::u16string& want = _target.name;
         std::size_t length = 0;
         bool same = true;
         std::size_t p = begin;
-        for (; p < end && _text[p] != '"'; ++p) {
+        for (; same && p < end && _text[p] != '"'; ++p) {
             Unit c = _text[p];
             if (c == '\\') {
                 if (++p == end || _text[p] == '0')
                     return;
                 c = unescaped(_text[p]);
             }
-            same = same && length < want.size() && foldCase(c) == want[length];
+            same = length < want.size() && foldCase(c) == want[length];
             ++length;
         }
-        if (p == end)
+        if (!same)
+            p = closingQuote(p, end);
+        if (p == end || p == kNone)
             return;
         valueData(same && length == want.size(), p + 1, end);
+    }
+
+    // The quote that closes a quoted text at p, passing over escapes: end when there is
+    // none, kNone at "\0" or a lone backslash at the end. Two scans, for the next quote
+    // and the next backslash, each kept until the reading passes it.
+    std::size_t closingQuote(std::size_t p, std::size_t end) const
+    {
+        std::size_t quote = _text.find('"', p, end);
+        std::size_t slash = _text.find('\\', p, quote);
+        while (slash < quote) {
+            if (slash + 1 == end || _text[slash + 1] == '0')
+                return kNone;
+            p = slash + 2;
+            if (quote < p)
+                quote = _text.find('"', p, end);
+            slash = _text.find('\\', p, quote);
+        }
+        return quote;
     }
 
     static Unit unescaped(Unit c) { return c == 'n' ? Unit{'\n'} : c == 'r' ? Unit{'\r'} : c; }
@@ -331,6 +349,9 @@ private:
             setting = {Setting::Form::Hex, kRegBinary, p + 4, end, _lines.position()};
             parse = hexData(setting, _lines, nullptr);
         } else if (startsWith(p, end, "dword:")) {
+            // Dword data only ever sets the value, so it matters only for the wanted one.
+            if (!wanted)
+                return;
             setting = {Setting::Form::Dword, kRegDword, p + 6, end, _lines.position()};
             parse = dwordData(setting.begin, end, nullptr);
         } else if (startsWith(p, end, "hex(") && hexType(p + 4, end, setting)) {
@@ -360,6 +381,14 @@ private:
     // String data; regedit stops the whole import at "\0" or at a lone backslash at the end.
     Parse quotedData(std::size_t p, std::size_t end, std::u16string* out) const
     {
+        if (!out) {
+            p = closingQuote(p, end);
+            if (p == kNone)
+                return Parse::Stop;
+            if (p == end)
+                return Parse::Invalid;
+            return endOfData(p + 1, end);
+        }
         for (; p < end && _text[p] != '"'; ++p) {
             Unit c = _text[p];
             if (c == '\\') {
@@ -372,7 +401,13 @@ private:
         }
         if (p == end)
             return Parse::Invalid;
-        for (++p; p < end && isBlank(_text[p]);)
+        return endOfData(p + 1, end);
+    }
+
+    // After the data, only blanks or a ';' comment.
+    Parse endOfData(std::size_t p, std::size_t end) const
+    {
+        while (p < end && isBlank(_text[p]))
             ++p;
         return p == end || _text[p] == ';' ? Parse::Valid : Parse::Invalid;
     }
@@ -420,6 +455,16 @@ private:
     HexLine hexLine(std::size_t s, std::size_t end, std::string* out, std::size_t& count, std::size_t& after)
     {
         while (s < end) {
+            // The common form, two ASCII digits and a comma, in a tight loop.
+            for (int high, low; end - s >= 3 && (high = asciiHexValue(_text[s])) >= 0 &&
+                                (low = asciiHexValue(_text[s + 1])) >= 0 && _text[s + 2] == ',';
+                 s += 3) {
+                ++count;
+                if (out)
+                    out->push_back(static_cast<char>(high * 16 + low));
+            }
+            if (s == end)
+                break;
             const Number byte = readByte(s, end);
             if (byte.value > 0xFF)
                 return HexLine::Invalid;

@@ -5,6 +5,7 @@
 
 #include "platform/registry/Characters.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,9 @@ struct Line {
     std::size_t end;
 };
 
-// Lines end at CR, LF or CR LF; the last one needs no end.
+// Lines end at CR, LF or CR LF; the last one needs no end. The next CR and the next LF
+// are each found with one scan and kept until the reading passes them, so a file with
+// only one kind of line end is scanned once for the other.
 template <class Text>
 class LineReader {
 public:
@@ -26,12 +29,17 @@ public:
         if (_next == kNone)
             return false;
         const std::size_t size = _text.size();
-        const std::size_t end = _text.lineEnd(_next);
+        if (!_scanned || _cr < _next)
+            _cr = _text.find('\r', _next, size);
+        if (!_scanned || _lf < _next)
+            _lf = _text.find('\n', _next, size);
+        _scanned = true;
+        const std::size_t end = std::min(_cr, _lf);
         line = {_next, end};
         if (end == size)
             _next = kNone;
         else
-            _next = end + (_text[end] == '\r' && end + 1 < size && _text[end + 1] == '\n' ? 2 : 1);
+            _next = end + (end == _cr && _lf == end + 1 ? 2 : 1);
         return true;
     }
     std::size_t position() const { return _next; }
@@ -39,6 +47,9 @@ public:
 private:
     const Text& _text;
     std::size_t _next;
+    std::size_t _cr = 0;
+    std::size_t _lf = 0;
+    bool _scanned = false;
 };
 
 // Whether the contents after the two lead bytes hold a NUL character (a zero byte, or in
