@@ -13,22 +13,23 @@ namespace {
 // regedit's get_line: a buffer of `capacity` characters that holds the rest of the last
 // load; at its end, or at a NUL, the part of a line read so far moves to the front, the
 // buffer doubles when fewer than three characters are left, and the next load fills it
-// up to one character short. Here the loads are read in place: the text of a line goes
+// up to one character short. Here the loads are read in place: the text of a line moves
 // to the output as it is found, so each character is looked at once, and a load that
 // starts with NUL (which adds nothing and leaves the buffer as it was) is passed over
-// with one comparison.
+// with one comparison. The output is written over the contents themselves: it never
+// runs ahead of the reading, since a line end takes no more room than the one it
+// replaces, and the NUL that is never copied leaves room for the last line's end.
 template <std::size_t kSize>
 class Replay {
 public:
-    explicit Replay(std::string_view contents)
-        : _contents(contents), _units((contents.size() - 2) / kSize)
+    explicit Replay(std::string& contents)
+        : _contents(contents), _data(contents.data()), _units((contents.size() - 2) / kSize)
     {
     }
 
-    std::string run()
+    void run()
     {
-        std::string out(_contents.substr(0, 2));
-        out.reserve(_contents.size() + 64);
+        _written = 2;
         std::size_t capacity = 4096;
         std::size_t length = 0;  // the characters of the unfinished line so far
         std::size_t filePos = 0; // in characters after the two lead bytes
@@ -40,21 +41,23 @@ public:
                 filePos += room;
             const std::size_t count = std::min(room, _units - filePos);
             if (count == 0) {
-                endLine(out);
-                return out;
+                endLine();
+                _contents.resize(_written);
+                return;
             }
             std::size_t p = filePos;
             const std::size_t end = filePos + count;
             filePos = end;
             for (;;) {
                 const std::size_t stop = findStop(p, end);
-                append(out, p, stop);
+                append(p, stop);
                 length += stop - p;
                 if (stop == end || unit(stop) == 0)
                     break;
-                endLine(out);
-                length = 0;
+                // The next line's start is read before the line end overwrites this one.
                 p = stop + (unit(stop) == '\r' && stop + 1 < end && unit(stop + 1) == '\n' ? 2 : 1);
+                endLine();
+                length = 0;
             }
         }
     }
@@ -62,7 +65,7 @@ public:
 private:
     unsigned unit(std::size_t i) const
     {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(_contents.data()) + 2 + i * kSize;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(_data) + 2 + i * kSize;
         return kSize == 1 ? bytes[0] : bytes[0] | bytes[1] << 8;
     }
 
@@ -75,7 +78,7 @@ private:
         constexpr std::size_t perWord = 8 / kSize;
         constexpr std::uint64_t ones = kSize == 1 ? 0x0101010101010101 : 0x0001000100010001;
         constexpr std::uint64_t tops = kSize == 1 ? 0x8080808080808080 : 0x8000800080008000;
-        const char* base = _contents.data() + 2;
+        const char* base = _data + 2;
         while (end - p >= perWord) {
             std::uint64_t word;
             std::memcpy(&word, base + p * kSize, 8);
@@ -88,20 +91,30 @@ private:
         return p;
     }
 
-    void append(std::string& out, std::size_t from, std::size_t to) const
+    void append(std::size_t from, std::size_t to)
     {
-        out.append(_contents.data() + 2 + from * kSize, (to - from) * kSize);
+        const char* source = _data + 2 + from * kSize;
+        const std::size_t bytes = (to - from) * kSize;
+        if (source != _data + _written)
+            std::memmove(_data + _written, source, bytes);
+        _written += bytes;
     }
 
-    static void endLine(std::string& out)
+    void endLine()
     {
-        out += '\n';
+        if (_written + kSize > _contents.size()) { // never, with a NUL among the units
+            _contents.resize(_written + kSize);
+            _data = _contents.data();
+        }
+        _data[_written++] = '\n';
         if (kSize == 2)
-            out += '\0';
+            _data[_written++] = '\0';
     }
 
-    std::string_view _contents;
+    std::string& _contents;
+    char* _data;
     std::size_t _units;
+    std::size_t _written = 2;
 };
 
 } // namespace
@@ -126,9 +139,12 @@ bool containsNul(std::string_view contents, bool wide)
     return false;
 }
 
-std::string replayLineBuffer(std::string_view contents, bool wide)
+void replayLineBuffer(std::string& contents, bool wide)
 {
-    return wide ? Replay<2>(contents).run() : Replay<1>(contents).run();
+    if (wide)
+        Replay<2>(contents).run();
+    else
+        Replay<1>(contents).run();
 }
 
 } // namespace qz::regfile

@@ -58,9 +58,10 @@ bool containsNul(std::string_view contents, bool wide);
 
 // regedit reads lines through a buffer with C string functions, so a NUL character ends
 // the text of its line and the rest of that buffer load is lost. This replays that
-// reading and returns the text it yields (the two lead bytes, then the lines, each ended
-// by LF), which then parses like any file without NUL. Linear in the file's size.
-std::string replayLineBuffer(std::string_view contents, bool wide);
+// reading and leaves in contents the text it yields (the two lead bytes, then the lines,
+// each ended by LF), which then parses like any file without NUL. Contents must hold a
+// NUL character; the text is written over them. Linear in the file's size.
+void replayLineBuffer(std::string& contents, bool wide);
 
 } // namespace qz::regfile
 

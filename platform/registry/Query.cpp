@@ -33,16 +33,23 @@ const Target& unreachable()
 }
 
 // The file read in the caller's encoding: UTF-16 as it is; 8-bit text in code page 1252,
-// or in UTF-8, which reads as code page 1252 where the text is all ASCII.
-Inspection inspectContents(std::string_view contents, const std::optional<Target>& target, Encoding encoding)
+// or in UTF-8, which reads as code page 1252 where the text is all ASCII. owned, when
+// given, holds the same bytes as contents and may be rewritten; otherwise a file with
+// NUL characters is copied for the replay of the line buffer.
+Inspection inspectContents(std::string_view contents, std::string* owned, const std::optional<Target>& target,
+                           Encoding encoding)
 {
     if (contents.size() < 2)
         return {};
     const bool wide = contents[0] == '\xFF' && contents[1] == '\xFE';
-    std::string replayed;
+    std::string copy;
     if (containsNul(contents, wide)) {
-        replayed = replayLineBuffer(contents, wide);
-        contents = replayed;
+        if (!owned) {
+            copy.assign(contents);
+            owned = &copy;
+        }
+        replayLineBuffer(*owned, wide);
+        contents = *owned;
     }
     const bool reachable = target && !(wide && target->escapedBytes);
     const Target& wanted = reachable ? *target : unreachable();
@@ -69,7 +76,7 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
     const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
     if (!target)
         return std::nullopt;
-    Inspection found = inspectContents(contents, target, encoding);
+    Inspection found = inspectContents(contents, nullptr, target, encoding);
     if (found.data && found.data->size() > maxBytes)
         return std::nullopt;
     return std::move(found.data);
@@ -78,16 +85,22 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
 Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName,
                      Encoding encoding)
 {
-    return inspectContents(contents, makeTarget(keyPath, valueName, encoding), encoding);
+    return inspectContents(contents, nullptr, makeTarget(keyPath, valueName, encoding), encoding);
 }
 
 std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
                                       std::string_view valueName, std::size_t maxBytes, Encoding encoding)
 {
-    const std::optional<std::string> contents = platform::fileContents(filePath.c_str());
+    std::optional<std::string> contents = platform::fileContents(filePath.c_str());
     if (!contents)
         return std::nullopt;
-    return queryValueIn(*contents, keyPath, valueName, maxBytes, encoding);
+    const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
+    if (!target)
+        return std::nullopt;
+    Inspection found = inspectContents(*contents, &*contents, target, encoding);
+    if (found.data && found.data->size() > maxBytes)
+        return std::nullopt;
+    return std::move(found.data);
 }
 
 } // namespace qz::regfile
