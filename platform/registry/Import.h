@@ -49,6 +49,7 @@ struct Setting {
     std::size_t begin;     // the data on its first line
     std::size_t end;
     std::size_t nextLine;  // where its continuation lines start
+    std::size_t bytes = 0; // hex data: how many bytes it holds
 };
 
 
@@ -115,6 +116,16 @@ public:
     // below it created it, and no deletion of it or of a key above it came later.
     bool keyFound() const { return _keyExists; }
 
+    // The fewest bytes that decode gives for the setting: for hex data, its bytes, or in
+    // the caller's encoding one for each UTF-16 character of string-typed data but a
+    // terminator it may end in, and a terminator.
+    static std::size_t leastDecodedSize(const Setting& setting)
+    {
+        if (setting.form != Setting::Form::Hex)
+            return 0;
+        return Text::kEightBit || !isStringType(setting.type) ? setting.bytes : setting.bytes / 2;
+    }
+
     // The bytes RegQueryValueExA gives for what the setting stored, in the caller's encoding.
     std::string decode(const Setting& setting)
     {
@@ -139,8 +150,10 @@ public:
             break;
         }
         std::string bytes;
+        bytes.reserve(setting.bytes);
+        Setting again = setting;
         LineReader<Text> lines(_text, setting.nextLine);
-        hexData(setting, lines, &bytes);
+        hexData(again, lines, &bytes);
         if (!isStringType(setting.type) || setting.begin == setting.end)
             return bytes;
         return hexStringToAnsi(bytes);
@@ -493,10 +506,11 @@ private:
 
     // hex: and hex(N): data with its continuation lines, read from lines. For the string
     // types regedit then adds a terminator and, given no whole character, crashes.
-    Parse hexData(const Setting& setting, LineReader<Text>& lines, std::string* out)
+    Parse hexData(Setting& setting, LineReader<Text>& lines, std::string* out)
     {
         std::size_t p = setting.begin;
         std::size_t end = setting.end;
+        setting.bytes = 0;
         if (p == end)
             return Parse::Valid;
         std::size_t count = 0;
@@ -529,6 +543,7 @@ private:
                 return Parse::Invalid;
             end = next.end;
         }
+        setting.bytes = count;
         const std::size_t unit = std::is_same_v<Text, WideText> ? 2 : 1;
         return isStringType(setting.type) && count < unit ? Parse::Stop : Parse::Valid;
     }

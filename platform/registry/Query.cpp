@@ -12,15 +12,16 @@ namespace qz::regfile {
 
 namespace {
 
+// Data that could not be longer than maxBytes is left undecoded: it would only be dropped.
 template <class Text>
-Inspection inspect(const Text& text, const Target& target, Encoding encoding)
+Inspection inspect(const Text& text, const Target& target, Encoding encoding, std::size_t maxBytes)
 {
     Importer<Text> importer(text, target, encoding);
     const std::optional<Setting> setting = importer.run();
     Inspection found;
     found.exportFile = importer.exportFile();
     found.keyFound = importer.keyFound();
-    if (setting)
+    if (setting && Importer<Text>::leastDecodedSize(*setting) <= maxBytes)
         found.data = importer.decode(*setting);
     return found;
 }
@@ -37,7 +38,7 @@ const Target& unreachable()
 // given, holds the same bytes as contents and may be rewritten; otherwise a file with
 // NUL characters is copied for the replay of the line buffer.
 Inspection inspectContents(std::string_view contents, std::string* owned, const std::optional<Target>& target,
-                           Encoding encoding)
+                           Encoding encoding, std::size_t maxBytes = kNone)
 {
     if (contents.size() < 2)
         return {};
@@ -55,13 +56,13 @@ Inspection inspectContents(std::string_view contents, std::string* owned, const 
     const Target& wanted = reachable ? *target : unreachable();
     Inspection found;
     if (wide) {
-        found = inspect(WideText(contents), wanted, encoding);
+        found = inspect(WideText(contents), wanted, encoding, maxBytes);
     } else if (encoding == Encoding::Cp1252 || isAscii(contents)) {
-        found = inspect(NarrowText(contents), wanted, encoding);
+        found = inspect(NarrowText(contents), wanted, encoding, maxBytes);
     } else {
         std::size_t linesFrom = 0;
         const std::u16string units = decodeUtf8(contents, &linesFrom);
-        found = inspect(DecodedText(units, linesFrom), wanted, encoding);
+        found = inspect(DecodedText(units, linesFrom), wanted, encoding, maxBytes);
     }
     if (!reachable)
         found = Inspection{found.exportFile, false, std::nullopt};
@@ -76,7 +77,7 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
     const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
     if (!target)
         return std::nullopt;
-    Inspection found = inspectContents(contents, nullptr, target, encoding);
+    Inspection found = inspectContents(contents, nullptr, target, encoding, maxBytes);
     if (found.data && found.data->size() > maxBytes)
         return std::nullopt;
     return std::move(found.data);
@@ -97,7 +98,7 @@ std::optional<std::string> queryValue(const std::string& filePath, std::string_v
     const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
     if (!target)
         return std::nullopt;
-    Inspection found = inspectContents(*contents, &*contents, target, encoding);
+    Inspection found = inspectContents(*contents, &*contents, target, encoding, maxBytes);
     if (found.data && found.data->size() > maxBytes)
         return std::nullopt;
     return std::move(found.data);
