@@ -5,7 +5,6 @@
 
 #include "platform/registry/Characters.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -16,9 +15,8 @@ struct Line {
     std::size_t end;
 };
 
-// Lines end at CR, LF or CR LF; the last one needs no end. The next CR and the next LF
-// are each found with one scan and kept until the reading passes them, so a file with
-// only one kind of line end is scanned once for the other.
+// Lines end at CR, LF or CR LF; the last one needs no end. Each line end is found with
+// one scan for both characters, so files with only one kind stay linear too.
 template <class Text>
 class LineReader {
 public:
@@ -29,17 +27,12 @@ public:
         if (_next == kNone)
             return false;
         const std::size_t size = _text.size();
-        if (!_scanned || _cr < _next)
-            _cr = _text.find('\r', _next, size);
-        if (!_scanned || _lf < _next)
-            _lf = _text.find('\n', _next, size);
-        _scanned = true;
-        const std::size_t end = std::min(_cr, _lf);
+        const std::size_t end = _text.lineEnd(_next);
         line = {_next, end};
         if (end == size)
             _next = kNone;
         else
-            _next = end + (end == _cr && _lf == end + 1 ? 2 : 1);
+            _next = end + (_text[end] == '\r' && end + 1 < size && _text[end + 1] == '\n' ? 2 : 1);
         return true;
     }
     std::size_t position() const { return _next; }
@@ -47,9 +40,6 @@ public:
 private:
     const Text& _text;
     std::size_t _next;
-    std::size_t _cr = 0;
-    std::size_t _lf = 0;
-    bool _scanned = false;
 };
 
 // Whether the contents after the two lead bytes hold a NUL character (a zero byte, or in

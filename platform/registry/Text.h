@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string>
 #include <string_view>
 
@@ -53,6 +56,36 @@ std::size_t find(const char* data, std::size_t from, std::size_t to, const Needl
         from = byte / kSize + 1;
     }
     return to;
+}
+
+// The first unit in [from, to) that is the ASCII character a or b, or to: sixteen bytes at
+// a time with SSE2 (where there is SSE2 the order is little-endian, as both kinds of
+// 16-bit text are held), else two scans.
+template <std::size_t kSize>
+std::size_t findEither(const char* data, std::size_t from, std::size_t to, char a, char b, bool littleEndianBytes)
+{
+#if defined(__SSE2__)
+    static_cast<void>(littleEndianBytes);
+    constexpr std::size_t perBlock = 16 / kSize;
+    const __m128i wantA = kSize == 1 ? _mm_set1_epi8(a) : _mm_set1_epi16(a);
+    const __m128i wantB = kSize == 1 ? _mm_set1_epi8(b) : _mm_set1_epi16(b);
+    for (; to - from >= perBlock; from += perBlock) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from * kSize));
+        const __m128i hits = kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB))
+                                        : _mm_or_si128(_mm_cmpeq_epi16(block, wantA), _mm_cmpeq_epi16(block, wantB));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
+    }
+    for (; from < to; ++from) {
+        const char* unit = data + from * kSize;
+        if ((unit[0] == a || unit[0] == b) && (kSize == 1 || unit[kSize - 1] == 0))
+            return from;
+    }
+    return to;
+#else
+    const std::size_t first = find<kSize>(data, from, to, needle<kSize>(a, littleEndianBytes));
+    return find<kSize>(data, from, first, needle<kSize>(b, littleEndianBytes));
+#endif
 }
 
 // The last unit equal to the needle in [from, to), or kNone.
@@ -109,6 +142,11 @@ public:
     {
         return scan::findLast<1>(_bytes.data(), from, to, scan::needle<1>(c, true));
     }
+    // The first CR or LF at or after from, or size().
+    std::size_t lineEnd(std::size_t from) const
+    {
+        return scan::findEither<1>(_bytes.data(), from, size(), '\r', '\n', true);
+    }
     // regedit reads the first two bytes apart from the lines, so they never end one.
     std::size_t linesFrom() const { return 2; }
 
@@ -135,6 +173,10 @@ public:
     {
         return scan::findLast<2>(_bytes.data(), from, to, scan::needle<2>(c, true));
     }
+    std::size_t lineEnd(std::size_t from) const
+    {
+        return scan::findEither<2>(_bytes.data(), from, size(), '\r', '\n', true);
+    }
     std::size_t linesFrom() const { return 0; }
 
 private:
@@ -155,6 +197,10 @@ public:
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
         return scan::findLast<2>(bytes(), from, to, scan::needle<2>(c, false));
+    }
+    std::size_t lineEnd(std::size_t from) const
+    {
+        return scan::findEither<2>(bytes(), from, size(), '\r', '\n', false);
     }
     std::size_t linesFrom() const { return _linesFrom; }
 
