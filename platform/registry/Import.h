@@ -208,64 +208,105 @@ private:
         const std::size_t close = _text.findLast(']', begin, end);
         if (close == kNone)
             return;
-        _open = Open::None;
-        if (begin < close && _text[begin] == '-')
-            deleteKey(begin + 1, close);
-        else
-            openKey(begin, close);
+        // A key line reads the same wherever it stands, so the outcome of one of the last
+        // two distinct ones is taken again when the line's text is the same.
+        const std::size_t length = close - begin;
+        KeyMemo* memo = nullptr;
+        for (KeyMemo& m : _memos)
+            if (m.length == length && _text.sameUnits(m.begin, begin, length))
+                memo = &m;
+        if (!memo) {
+            memo = &_memos[_nextMemo];
+            _nextMemo ^= 1;
+            *memo = {begin, length, begin < close && _text[begin] == '-' ? deleteOutcome(begin + 1, close)
+                                                                          : openOutcome(begin, close)};
+        }
+        apply(memo->outcome);
     }
 
-    void openKey(std::size_t begin, std::size_t end)
+    // What a key line does: the key it opens for the values after it, whether it creates
+    // the wanted key, whether it deletes the wanted value with the key, whether it stops
+    // the import.
+    struct KeyOutcome {
+        Open open = Open::None;
+        bool creates = false;
+        bool deletes = false;
+        bool stops = false;
+    };
+
+    struct KeyMemo {
+        std::size_t begin = 0;
+        std::size_t length = kNone;
+        KeyOutcome outcome;
+    };
+
+    void apply(const KeyOutcome& outcome)
     {
-        _open = Open::None;
+        _open = outcome.open;
+        if (outcome.creates)
+            _keyExists = true;
+        if (outcome.deletes) {
+            _found.reset();
+            _keyExists = false;
+        }
+        if (outcome.stops)
+            _stopped = true;
+    }
+
+    void openKey(std::size_t begin, std::size_t end) { apply(openOutcome(begin, end)); }
+
+    KeyOutcome openOutcome(std::size_t begin, std::size_t end) const
+    {
+        KeyOutcome outcome;
         std::size_t below = kNone;
         const Root root = parseRoot(_text, begin, end, below);
         if (root == Root::None)
-            return;
-        _open = Open::Other;
+            return outcome;
+        outcome.open = Open::Other;
         for (const KeyView& view : _target.views) {
             if (view.root != root)
                 continue;
             const PathMatch match = below == kNone ? PathMatch{true, 0, 0} : matchPath(_text, below, end, view);
             if (!match.valid) {
-                _open = Open::None;
+                outcome.open = Open::None;
                 continue;
             }
             if (match.equal == view.names.size())
-                _keyExists = true;
+                outcome.creates = true;
             if (match.names == view.names.size() && match.equal == match.names)
-                _open = Open::Wanted;
+                outcome.open = Open::Wanted;
         }
         // A key below HKEY_CLASSES_ROOT creates HKEY_LOCAL_MACHINE\SOFTWARE\Classes and
         // what lies above it.
-        if (root == Root::ClassesRoot && _open != Open::None)
+        if (root == Root::ClassesRoot && outcome.open != Open::None)
             for (const KeyView& view : _target.views)
                 if (view.root == Root::LocalMachine && view.names.size() <= 2 &&
                     std::equal(view.names.begin(), view.names.end(), kClassesPath))
-                    _keyExists = true;
+                    outcome.creates = true;
+        return outcome;
     }
 
     // regedit gives up on the whole file at a deletion whose root it cannot read or that
     // names a root itself.
-    void deleteKey(std::size_t begin, std::size_t end)
+    KeyOutcome deleteOutcome(std::size_t begin, std::size_t end) const
     {
+        KeyOutcome outcome;
         if (begin == end || (_text[begin] != 'H' && _text[begin] != 'h'))
-            return;
+            return outcome;
         std::size_t below = kNone;
         const Root root = parseRoot(_text, begin, end, below);
         if (root == Root::None || below == kNone || below == end) {
-            _stopped = true;
-            return;
+            outcome.stops = true;
+            return outcome;
         }
         for (const KeyView& view : _target.views) {
             if (view.root != root)
                 continue;
             const PathMatch match = matchPath(_text, below, end, view);
-            if (match.valid && match.equal == match.names && match.names <= view.names.size()) {
-                _found.reset();
-                _keyExists = false;
-            }
+            if (match.valid && match.equal == match.names && match.names <= view.names.size())
+                outcome.deletes = true;
         }
+        return outcome;
     }
 
     // "name" with the escapes \\ \" \n \r; \0 or a lone backslash at the end, or no
@@ -581,6 +622,8 @@ private:
     bool _stopped = false;
     bool _exportFile = false;
     bool _keyExists = false;
+    KeyMemo _memos[2];
+    int _nextMemo = 0;
 };
 
 } // namespace qz::regfile

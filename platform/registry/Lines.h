@@ -5,6 +5,7 @@
 
 #include "platform/registry/Characters.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -15,8 +16,10 @@ struct Line {
     std::size_t end;
 };
 
-// Lines end at CR, LF or CR LF; the last one needs no end. Each line end is found with
-// one scan for both characters, so files with only one kind stay linear too.
+// Lines end at CR, LF or CR LF; the last one needs no end. A short line's end is found
+// with one scan for both characters; past that, the next CR and the next LF are each
+// found with memchr and kept until the reading passes them, so a file with only one
+// kind of line end is scanned once for the other.
 template <class Text>
 class LineReader {
 public:
@@ -27,7 +30,15 @@ public:
         if (_next == kNone)
             return false;
         const std::size_t size = _text.size();
-        const std::size_t end = _text.lineEnd(_next);
+        std::size_t end = _text.lineEnd(_next);
+        if (end == kNone) {
+            if (!_scanned || _cr < _next)
+                _cr = _text.find('\r', _next, size);
+            if (!_scanned || _lf < _next)
+                _lf = _text.find('\n', _next, size);
+            _scanned = true;
+            end = std::min(_cr, _lf);
+        }
         line = {_next, end};
         if (end == size)
             _next = kNone;
@@ -40,6 +51,9 @@ public:
 private:
     const Text& _text;
     std::size_t _next;
+    std::size_t _cr = 0;
+    std::size_t _lf = 0;
+    bool _scanned = false;
 };
 
 // Whether the contents after the two lead bytes hold a NUL character (a zero byte, or in

@@ -6,6 +6,7 @@
 #include "platform/registry/Characters.h"
 #include "platform/registry/RegistryFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #if defined(__SSE2__)
@@ -46,6 +47,13 @@ Needle<kSize> needle(Unit c, bool littleEndianBytes)
 template <std::size_t kSize>
 std::size_t find(const char* data, std::size_t from, std::size_t to, const Needle<kSize>& n)
 {
+    // A short stretch costs less looked at in place than handed to memchr.
+    if (to - from <= 16) {
+        for (; from < to; ++from)
+            if (data[from * kSize] == n.bytes[0] && (kSize == 1 || data[from * kSize + 1] == n.bytes[kSize - 1]))
+                return from;
+        return to;
+    }
     while (from < to) {
         const void* hit = std::memchr(data + from * kSize, n.bytes[0], (to - from) * kSize);
         if (!hit)
@@ -120,6 +128,9 @@ std::size_t findLast(const char* data, std::size_t from, std::size_t to, const N
 
 } // namespace scan
 
+// How far the views look for a line end in one scan for both CR and LF.
+constexpr std::size_t kNearUnits = 64;
+
 // 8-bit text, decoded with code page 1252 as regedit decodes each line (in UTF-8 as well
 // when the text is all ASCII, where both read alike). Every character of the syntax is
 // ASCII, which the code page leaves as it is, so scans for them look at the bytes.
@@ -142,10 +153,18 @@ public:
     {
         return scan::findLast<1>(_bytes.data(), from, to, scan::needle<1>(c, true));
     }
-    // The first CR or LF at or after from, or size().
+    // The first CR or LF at or after from, or size(); kNone when there is none among
+    // the next kNearUnits, which long lines leave to cached scans (Lines.h).
+    // Whether the length units at a and at b are the same.
+    bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
+    {
+        return std::memcmp(_bytes.data() + a * 1, _bytes.data() + b * 1, length * 1) == 0;
+    }
     std::size_t lineEnd(std::size_t from) const
     {
-        return scan::findEither<1>(_bytes.data(), from, size(), '\r', '\n', true);
+        const std::size_t near = std::min(size(), from + kNearUnits);
+        const std::size_t end = scan::findEither<1>(_bytes.data(), from, near, '\r', '\n', true);
+        return end == near && near != size() ? kNone : end;
     }
     // regedit reads the first two bytes apart from the lines, so they never end one.
     std::size_t linesFrom() const { return 2; }
@@ -173,9 +192,16 @@ public:
     {
         return scan::findLast<2>(_bytes.data(), from, to, scan::needle<2>(c, true));
     }
+    // Whether the length units at a and at b are the same.
+    bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
+    {
+        return std::memcmp(_bytes.data() + a * 2, _bytes.data() + b * 2, length * 2) == 0;
+    }
     std::size_t lineEnd(std::size_t from) const
     {
-        return scan::findEither<2>(_bytes.data(), from, size(), '\r', '\n', true);
+        const std::size_t near = std::min(size(), from + kNearUnits);
+        const std::size_t end = scan::findEither<2>(_bytes.data(), from, near, '\r', '\n', true);
+        return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return 0; }
 
@@ -198,9 +224,16 @@ public:
     {
         return scan::findLast<2>(bytes(), from, to, scan::needle<2>(c, false));
     }
+    // Whether the length units at a and at b are the same.
+    bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
+    {
+        return std::memcmp(bytes() + a * 2, bytes() + b * 2, length * 2) == 0;
+    }
     std::size_t lineEnd(std::size_t from) const
     {
-        return scan::findEither<2>(bytes(), from, size(), '\r', '\n', false);
+        const std::size_t near = std::min(size(), from + kNearUnits);
+        const std::size_t end = scan::findEither<2>(bytes(), from, near, '\r', '\n', false);
+        return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return _linesFrom; }
 
