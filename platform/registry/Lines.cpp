@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qz::regfile {
 
@@ -71,10 +74,26 @@ private:
 
     static bool isStop(unsigned c) { return c == 0 || c == '\r' || c == '\n'; }
 
-    // The first NUL, CR or LF in [p, end), or end; eight bytes at a time while none of
-    // them is below 14.
+    // The first NUL, CR or LF in [p, end), or end: sixteen bytes at a time with SSE2,
+    // else eight at a time while none of them is below 14.
     std::size_t findStop(std::size_t p, std::size_t end) const
     {
+#if defined(__SSE2__)
+        constexpr std::size_t perBlock = 16 / kSize;
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
+        const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
+        for (; end - p >= perBlock; p += perBlock) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + p * kSize));
+            const __m128i hits =
+                kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, zero),
+                                          _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))
+                           : _mm_or_si128(_mm_cmpeq_epi16(block, zero),
+                                          _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf)));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return p + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
+        }
+#endif
         constexpr std::size_t perWord = 8 / kSize;
         constexpr std::uint64_t ones = kSize == 1 ? 0x0101010101010101 : 0x0001000100010001;
         constexpr std::uint64_t tops = kSize == 1 ? 0x8080808080808080 : 0x8000800080008000;
