@@ -13,6 +13,9 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // The reference is Wine 8: its regedit import (regproc.c) and its registry. Where
 // regedit's own checks are quirky, the quirks are kept, because a file must read here
@@ -503,12 +506,48 @@ private:
         return readHexNumber(_text, s, end, _outOfRange);
     }
 
+    // Where a run of the common form "hh," that starts at s ends, for 8-bit text, counting
+    // its bytes: five at a time with SSE2 (byte for byte what the loop in hexLine takes).
+    std::size_t skipHexRun(std::size_t s, std::size_t end, std::size_t& count) const
+    {
+#if defined(__SSE2__)
+        if constexpr (std::is_same_v<Text, NarrowText>) {
+            constexpr int kCommas = 1 << 2 | 1 << 5 | 1 << 8 | 1 << 11 | 1 << 14;
+            constexpr int kDigits = 0x7FFF & ~kCommas;
+            const __m128i belowZero = _mm_set1_epi8('0' - 1);
+            const __m128i aboveNine = _mm_set1_epi8('9' + 1);
+            const __m128i belowA = _mm_set1_epi8('a' - 1);
+            const __m128i aboveF = _mm_set1_epi8('f' + 1);
+            const __m128i lower = _mm_set1_epi8(0x20);
+            const __m128i comma = _mm_set1_epi8(',');
+            while (end - s >= 16) {
+                const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_text.bytes() + s));
+                const __m128i folded = _mm_or_si128(c, lower);
+                const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, belowZero), _mm_cmpgt_epi8(aboveNine, c));
+                const __m128i letter =
+                    _mm_and_si128(_mm_cmpgt_epi8(folded, belowA), _mm_cmpgt_epi8(aboveF, folded));
+                const int digits = _mm_movemask_epi8(_mm_or_si128(digit, letter));
+                const int commas = _mm_movemask_epi8(_mm_cmpeq_epi8(c, comma));
+                if ((digits & kDigits) != kDigits || (commas & kCommas) != kCommas)
+                    break;
+                count += 5;
+                s += 15;
+            }
+        }
+#endif
+        static_cast<void>(end);
+        static_cast<void>(count);
+        return s;
+    }
+
     // One line of comma-separated bytes; may end in a backslash that continues the data.
     enum class HexLine { Done, Continued, Invalid };
 
     HexLine hexLine(std::size_t s, std::size_t end, std::string* out, std::size_t& count, std::size_t& after)
     {
         while (s < end) {
+            if (!out)
+                s = skipHexRun(s, end, count);
             // The common form, two ASCII digits and a comma, in a tight loop.
             for (int high, low; end - s >= 3 && (high = asciiHexValue(_text[s])) >= 0 &&
                                 (low = asciiHexValue(_text[s + 1])) >= 0 && _text[s + 2] == ',';

@@ -129,7 +129,7 @@ std::size_t findLast(const char* data, std::size_t from, std::size_t to, const N
 } // namespace scan
 
 // How far the views look for a line end in one scan for both CR and LF.
-constexpr std::size_t kNearUnits = 64;
+constexpr std::size_t kNearUnits = 256;
 
 // 8-bit text, decoded with code page 1252 as regedit decodes each line (in UTF-8 as well
 // when the text is all ASCII, where both read alike). Every character of the syntax is
@@ -139,6 +139,7 @@ public:
     static constexpr bool kEightBit = true;
     explicit NarrowText(std::string_view bytes) : _bytes(bytes) {}
     std::size_t size() const { return _bytes.size(); }
+    const char* bytes() const { return _bytes.data(); }
     Unit operator[](std::size_t i) const
     {
         const auto c = static_cast<unsigned char>(_bytes[i]);
