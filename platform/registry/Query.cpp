@@ -8,6 +8,8 @@
 #include "platform/registry/Lines.h"
 #include "platform/registry/Text.h"
 
+#include <memory>
+
 namespace qz::regfile {
 
 namespace {
@@ -60,9 +62,11 @@ Inspection inspectContents(std::string_view contents, std::string* owned, const 
     } else if (encoding == Encoding::Cp1252 || isAscii(contents)) {
         found = inspect(NarrowText(contents), wanted, encoding, maxBytes);
     } else {
+        // Left uninitialised: the decoding writes every unit that is read.
         std::size_t linesFrom = 0;
-        const std::u16string units = decodeUtf8(contents, &linesFrom);
-        found = inspect(DecodedText(units, linesFrom), wanted, encoding, maxBytes);
+        const std::unique_ptr<Unit[]> units(new Unit[contents.size()]);
+        const std::size_t count = decodeUtf8Into(contents, units.get(), &linesFrom);
+        found = inspect(DecodedText({units.get(), count}, linesFrom), wanted, encoding, maxBytes);
     }
     if (!reachable)
         found = Inspection{found.exportFile, false, std::nullopt};

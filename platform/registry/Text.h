@@ -254,6 +254,9 @@ inline bool isEscapedByte(Unit c) { return c >= 0xDC80 && c <= 0xDCFF; }
 // UTF-8 as UTF-16 units with escaped bytes; unitsBeforeTwo, when given, gets the number of
 // units that the first two bytes started.
 std::u16string decodeUtf8(std::string_view bytes, std::size_t* unitsBeforeTwo = nullptr);
+// The same into units, which has room for bytes.size() of them (no sequence gives more
+// units than it has bytes); returns how many it wrote.
+std::size_t decodeUtf8Into(std::string_view bytes, Unit* units, std::size_t* unitsBeforeTwo = nullptr);
 // Code page 1252 as UTF-16 units.
 std::u16string decodeCp1252(std::string_view bytes);
 
