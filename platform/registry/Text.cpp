@@ -109,6 +109,13 @@ std::size_t decodeUtf8Into(std::string_view bytes, Unit* units, std::size_t* uni
                 units[n++] = p[i];
             if (i == size)
                 break;
+            // Two-byte sequences (Latin, Greek, Cyrillic and more) in a loop of their own.
+            while (size - i >= 2 && p[i] >= 0xC2 && p[i] <= 0xDF && isContinuation(p[i + 1])) {
+                units[n++] = static_cast<Unit>((p[i] & 0x1F) << 6 | (p[i + 1] & 0x3F));
+                i += 2;
+            }
+            if (i == size || p[i] < 0x80)
+                continue;
         }
         const std::size_t length = sequenceLength(p + i, size - i);
         std::uint32_t c = p[i];
