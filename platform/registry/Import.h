@@ -496,6 +496,9 @@ private:
     // Most bytes are two ASCII digits that end the number; those skip the general reading.
     Number readByte(std::size_t s, std::size_t end)
     {
+        // A backslash, ';' or ',' starts no number (wcstoul reads nothing and sets nothing).
+        if (const Unit c = _text[s]; c == '\\' || c == ';' || c == ',')
+            return {0, s};
         if (end - s >= 2) {
             const Unit high = _text[s];
             const Unit low = _text[s + 1];
