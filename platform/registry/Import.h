@@ -317,6 +317,13 @@ private:
     // past that, only where it ends counts.
     void quotedValue(std::size_t begin, std::size_t end)
     {
+        // A name reads the same wherever it stands: the last one read, with its closing
+        // quote, is compared as text before the name is read again.
+        if (_nameMemo.length != kNone && end - begin >= _nameMemo.length &&
+            _text.sameUnits(_nameMemo.begin, begin, _nameMemo.length)) {
+            valueData(_nameMemo.wanted, begin + _nameMemo.length, end);
+            return;
+        }
         const std::u16string& want = _target.name;
         std::size_t length = 0;
         bool same = true;
@@ -335,8 +342,15 @@ private:
             p = closingQuote(p, end);
         if (p == end || p == kNone)
             return;
-        valueData(same && length == want.size(), p + 1, end);
+        _nameMemo = {begin, p + 1 - begin, same && length == want.size()};
+        valueData(_nameMemo.wanted, p + 1, end);
     }
+
+    struct NameMemo {
+        std::size_t begin = 0;
+        std::size_t length = kNone; // through the closing quote
+        bool wanted = false;
+    };
 
     // The quote that closes a quoted text at p, passing over escapes: end when there is
     // none, kNone at "\0" or a lone backslash at the end. Two scans, for the next quote
@@ -665,6 +679,7 @@ private:
     bool _exportFile = false;
     bool _keyExists = false;
     KeyMemo _memos[2];
+    NameMemo _nameMemo;
     int _nextMemo = 0;
 };
 

@@ -171,10 +171,23 @@ bool containsNul(std::string_view contents, bool wide)
 {
     if (!wide)
         return contents.find('\0', 2) != std::string_view::npos;
+    std::size_t i = 2;
+#if defined(__SSE2__)
+    // Thirty-two characters at a time.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 64 <= contents.size(); i += 64) {
+        const auto* block = reinterpret_cast<const __m128i*>(contents.data() + i);
+        const __m128i any = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi16(_mm_loadu_si128(block), zero), _mm_cmpeq_epi16(_mm_loadu_si128(block + 1), zero)),
+            _mm_or_si128(_mm_cmpeq_epi16(_mm_loadu_si128(block + 2), zero),
+                         _mm_cmpeq_epi16(_mm_loadu_si128(block + 3), zero)));
+        if (_mm_movemask_epi8(any) != 0)
+            break;
+    }
+#endif
     // Four characters at a time: a zero 16-bit lane borrows into its top bit.
     constexpr std::uint64_t ones = 0x0001000100010001;
     constexpr std::uint64_t tops = 0x8000800080008000;
-    std::size_t i = 2;
     for (; i + 8 <= contents.size(); i += 8) {
         std::uint64_t lanes;
         std::memcpy(&lanes, contents.data() + i, 8);
