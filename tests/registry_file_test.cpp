@@ -494,3 +494,191 @@ TEST(RegistryFileKeys, KeyFoundIsWhatTheImportLeaves)
     EXPECT_TRUE(inspectIn(kHeader, "HKEY_LOCAL_MACHINE", "v").keyFound);
     EXPECT_FALSE(inspectIn(kHeader, "HKEY_LOCAL_MACHINE\\SOFTWARE", "v").keyFound);
 }
+
+namespace {
+
+// A file read three ways: 8-bit in code page 1252, 8-bit UTF-8 that is not all ASCII (a
+// comment line holds an é), and UTF-16; each must give the same. text is ASCII lines.
+struct ThreeWays {
+    std::string cp1252;
+    std::string utf8;
+    std::string utf16;
+};
+
+ThreeWays threeWays(const std::string& header, const std::string& end, const std::string& lines)
+{
+    const std::string withAccent = header + end + "; \xC3\xA9" + end + lines;
+    return {header + end + lines, withAccent, utf16File(withAccent)};
+}
+
+void expectEveryWay(const ThreeWays& file, const std::string& key, const std::string& name, const std::string& want,
+                    const std::string& what)
+{
+    EXPECT_EQ(hexBytes(queryValueIn(file.cp1252, key, name, kBufferSize)), want) << what << " (code page 1252)";
+    EXPECT_EQ(hexBytes(utf8(file.utf8, key, name)), want) << what << " (UTF-8)";
+    EXPECT_EQ(hexBytes(utf8(file.utf16, key, name)), want) << what << " (UTF-16)";
+}
+
+void expectKeyEveryWay(const ThreeWays& file, const std::string& key, bool want, const std::string& what)
+{
+    EXPECT_EQ(inspectIn(file.cp1252, key, "v").keyFound, want) << what << " (code page 1252)";
+    EXPECT_EQ(inspectIn(file.utf8, key, "v", Encoding::Utf8).keyFound, want) << what << " (UTF-8)";
+    EXPECT_EQ(inspectIn(file.utf16, key, "v", Encoding::Utf8).keyFound, want) << what << " (UTF-16)";
+}
+
+const std::string kVersion5 = "Windows Registry Editor Version 5.00";
+
+} // namespace
+
+// Line ends are found however long the lines are (around the lengths that one scan covers)
+// and whichever kind a file uses; a file without LF, or without CR, is read to its end.
+TEST(RegistryFileScans, EveryKindOfLineEndAtEveryLineLength)
+{
+    for (const std::string end : {"\r", "\n", "\r\n", "\n\r"}) {
+        std::string lines;
+        for (std::size_t length : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 254u, 255u, 256u, 257u, 258u, 1000u, 5000u})
+            lines += "\"v\"=\"" + std::string(length, 'c') + "\"" + end + "[" + kKey + "]" + end + "\"v\"=\"" +
+                     std::to_string(length) + "\"" + end + "[HKEY_LOCAL_MACHINE\\Other]" + end;
+        for (int i = 0; i < 3000; ++i)
+            lines += ";" + end;
+        lines += "[" + kKey + "]" + end + std::string(300, ' ') + "\"w\"=\"last\"";
+        const ThreeWays file = threeWays(kVersion5, end, lines);
+        const std::string name = end == "\r" ? "CR" : end == "\n" ? "LF" : end == "\r\n" ? "CR LF" : "LF CR";
+        expectEveryWay(file, kKey, "v", "3530303000", name);
+        expectEveryWay(file, kKey, "w", "6c61737400", name);
+    }
+    // CR then CR LF ends two lines, the second empty.
+    expectEveryWay(threeWays(kVersion5, "\r\r\n", "[" + kKey + "]\r\r\n\"v\"=\"x\"\r\r\n"), kKey, "v", "7800", "CR CR LF");
+}
+
+// A hex value that ends in a backslash takes the next line as its continuation whatever it
+// holds, inside or outside the wanted key: a key line so taken opens nothing, a value line
+// so taken sets nothing. Other data never continues.
+TEST(RegistryFileScans, ContinuationsTakeTheNextLineWhateverItHolds)
+{
+    const std::string other = "[HKEY_LOCAL_MACHINE\\Other]\r\n";
+    const std::string wanted = "[" + kKey + "]\r\n";
+    struct Case {
+        std::string lines;
+        const char* name;
+        const char* want;
+    } cases[] = {
+        {wanted + "\"v\"=hex:01,\\\r\n" + other + "\"w\"=\"in\"\r\n", "w", "696e00"},
+        {wanted + "\"v\"=hex:01,\\\r\n" + other + "\"w\"=\"in\"\r\n", "v", "absent"},
+        {wanted + "\"v\"=hex:01,\\\r\n  ; comment\r\n" + other + "\"w\"=\"in\"\r\n", "w", "696e00"},
+        {wanted + "\"v\"=hex:01,\\\r\n  02\r\n" + other + "\"w\"=\"in\"\r\n", "v", "0102"},
+        {wanted + "\"v\"=hex:01,\\\r\n  02\r\n" + other + "\"w\"=\"in\"\r\n", "w", "absent"},
+        {other + "\"x\"=hex:01,\\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "absent"},
+        {other + "\"x\"=hex(2):01,\\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "absent"},
+        {other + "\"x\"=hex:01,\\\r\n\"y\"=\"z\"\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "7800"},
+        {other + "\"x\"=\"a\\\\b\\\\\"\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "7800"},
+        {other + "\"x\\\\\"=\"a\"\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "7800"},
+        {other + "\"x\\\"y\"=hex:01,\\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "absent"},
+        // A backslash right after a byte makes the data invalid, which does not continue.
+        {other + "\"x\"=hex:01\\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "7800"},
+        {other + "\"x\"=dword:00000001\\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "7800"},
+        {other + "\"x\"=\"a\" \\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "7800"},
+        {other + "@=hex:01,\\\r\n" + wanted + "\"v\"=\"x\"\r\n", "v", "absent"},
+    };
+    for (const Case& c : cases)
+        expectEveryWay(threeWays(kVersion5, "\r\n", c.lines), kKey, c.name, c.want, c.lines);
+}
+
+// Past the first name that differs from the wanted key's, a key line is still refused when
+// any later name is longer than 256 units, wherever the backslashes fall.
+TEST(RegistryFileScans, EveryNameOfAKeyLineCountsTowardsItsLimit)
+{
+    const std::string a256(256, 'a');
+    struct Case {
+        std::string below;
+        bool valid;
+    } cases[] = {
+        {a256, true},
+        {a256 + "a", false},
+        {"b\\" + a256, true},
+        {"b\\" + a256 + "a", false},
+        {"b\\\\\\" + a256 + "\\\\", true},
+        {a256 + "\\" + a256 + "\\" + a256, true},
+        {a256 + "\\" + a256 + "a\\" + a256, false},
+        {std::string(255, 'a') + "\\" + a256 + "a", false},
+        {[] {
+             std::string path;
+             for (int i = 0; i < 300; ++i)
+                 path += "ab\\";
+             return path;
+         }() + a256,
+         true},
+        {[] {
+             std::string path;
+             for (int i = 0; i < 300; ++i)
+                 path += "ab\\";
+             return path;
+         }() + a256 + "a\\b",
+         false},
+    };
+    for (const Case& c : cases) {
+        const std::string lines = "[" + kKey + "\\" + c.below + "]\r\n\"v\"=\"x\"\r\n";
+        const ThreeWays file = threeWays(kVersion5, "\r\n", lines);
+        expectKeyEveryWay(file, kKey, c.valid, c.below.substr(0, 40) + "... of " + std::to_string(c.below.size()));
+        // The same names after one that already differs above the wanted key.
+        const ThreeWays sibling = threeWays(kVersion5, "\r\n", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Apq\\" + c.below +
+                                                                   "]\r\n");
+        expectKeyEveryWay(sibling, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", c.valid, "sibling " + std::to_string(c.below.size()));
+    }
+}
+
+// Key lines of the same length but other text, and the same line again after others, each
+// do what they say.
+TEST(RegistryFileScans, RepeatedKeyLinesActEachTime)
+{
+    const std::string app = "[" + kKey + "]\r\n";
+    const std::string apq = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Apq]\r\n";
+    const std::string gone = "[-" + kKey + "]\r\n";
+    struct Case {
+        std::string lines;
+        const char* want;
+        bool found;
+    } cases[] = {
+        {app + "\"v\"=\"1\"\r\n" + apq + "\"v\"=\"2\"\r\n" + app + apq + "\"v\"=\"3\"\r\n", "3100", true},
+        {app + apq + app + apq + app + "\"v\"=\"1\"\r\n" + apq + "\"v\"=\"2\"\r\n", "3100", true},
+        {app + "\"v\"=\"1\"\r\n" + gone + app + "\"v\"=\"2\"\r\n" + gone + app, "absent", true},
+        {app + "\"v\"=\"1\"\r\n" + gone + app + "\"v\"=\"2\"\r\n" + gone + apq + gone, "absent", false},
+        {app + "\"v\"=\"1\"\r\n" + gone + app + "\"v\"=\"2\"\r\n" + gone + app + "\"v\"=\"3\"\r\n", "3300", true},
+    };
+    for (const Case& c : cases) {
+        const ThreeWays file = threeWays(kVersion5, "\r\n", c.lines);
+        expectEveryWay(file, kKey, "v", c.want, c.lines);
+        expectKeyEveryWay(file, kKey, c.found, c.lines);
+    }
+}
+
+// Hex data of every length around the runs read together, in either case, with a wrong
+// character or a comment at every place.
+TEST(RegistryFileScans, HexDataOfEveryLengthAndEveryFlaw)
+{
+    for (std::size_t count = 1; count <= 24; ++count) {
+        std::string data;
+        std::string want;
+        for (std::size_t i = 0; i < count; ++i) {
+            const char* bytes[] = {"4a", "4B", "c0", "Fe", "09", "10"};
+            data += std::string(i ? "," : "") + bytes[i % 6];
+            const char* values[] = {"4a", "4b", "c0", "fe", "09", "10"};
+            want += values[i % 6];
+        }
+        auto read = [&](const std::string& text, const std::string& what, const std::string& expected) {
+            expectEveryWay(threeWays(kVersion5, "\r\n", "[" + kKey + "]\r\n\"v\"=hex:" + text + "\r\n"), kKey, "v",
+                           expected, what);
+        };
+        read(data, "whole " + data, want);
+        read(data + ",", "trailing comma " + data, want);
+        for (std::size_t at = 0; at < data.size(); ++at) {
+            std::string flawed = data;
+            flawed[at] = 'g';
+            read(flawed, "flawed " + flawed, "absent");
+            if (data[at] == ',') {
+                flawed[at] = ';';
+                read(flawed, "comment " + flawed, want.substr(0, (at + 1) / 3 * 2));
+            }
+        }
+    }
+}

@@ -61,10 +61,29 @@ constexpr CaseRange kCaseRanges[] = {
     {0xA7F6, 0xA7F6, 1, -1}, {0xAB53, 0xAB53, 1, -928}, {0xAB70, 0xABBF, 1, -38864}, {0xFF41, 0xFF5A, 1, -32},
 };
 
+// The units below kDirect (Latin, Greek, Cyrillic, Armenian) looked up directly.
+constexpr char16_t kDirect = 0x0600;
+
+struct DirectTable {
+    char16_t upper[kDirect];
+    constexpr DirectTable() : upper()
+    {
+        for (unsigned c = 0; c < kDirect; ++c)
+            upper[c] = static_cast<char16_t>(c);
+        for (const CaseRange& r : kCaseRanges)
+            for (unsigned c = r.first; c <= r.last && c < kDirect; c += r.step)
+                upper[c] = static_cast<char16_t>(static_cast<int>(c) + r.delta);
+    }
+};
+
+constexpr DirectTable kDirectTable{};
+
 } // namespace
 
 char16_t foldCaseBeyondAscii(char16_t c)
 {
+    if (c < kDirect)
+        return kDirectTable.upper[c];
     const CaseRange* end = std::end(kCaseRanges);
     const CaseRange* range = std::lower_bound(std::begin(kCaseRanges), end, c,
                                               [](const CaseRange& r, char16_t unit) { return r.last < unit; });

@@ -30,6 +30,25 @@ inline bool isAsciiHexDigit(Unit c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
+// The value of an ASCII hex digit, or -1, from a table of the 128 ASCII characters.
+struct AsciiHexTable {
+    signed char values[128];
+    constexpr AsciiHexTable() : values()
+    {
+        for (int c = 0; c < 128; ++c)
+            values[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                                 : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                                        : -1);
+    }
+};
+inline constexpr AsciiHexTable kAsciiHex{};
+
+inline int asciiHexValue(Unit c)
+{
+    return c < 0x80 ? kAsciiHex.values[c] : -1;
+}
+
 // iswxdigit: ASCII hex digits and their full-width forms.
 bool isHexDigit(Unit c);
 

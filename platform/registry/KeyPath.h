@@ -7,6 +7,7 @@
 #include "platform/registry/Characters.h"
 #include "platform/registry/RegistryFile.h"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -59,44 +60,50 @@ struct KeyView {
 // How a key path in the file stands to the wanted key.
 struct PathMatch {
     bool valid = false;     // the registry accepts the path
-    std::size_t names = 0;  // names in the path
+    std::size_t names = 0;  // names in the path, counted up to the first one that differs
     std::size_t equal = 0;  // leading names equal to the wanted key's
 };
 
 // Splits the path below a root at backslashes; runs of them and trailing ones count as
-// one, as the registry reads paths, but a leading one makes the path invalid. One pass
-// over the path, each of its characters compared at most once.
+// one, as the registry reads paths, but a leading one makes the path invalid. The names
+// are compared while they match the wanted key's; past the first that differs, only
+// their lengths count, which the backslashes measure: the rest of the path is valid when
+// every stretch one longer than a name may be holds a backslash. Each character is looked
+// at no more than twice.
 template <class Text>
 PathMatch matchPath(const Text& text, std::size_t begin, std::size_t end, const KeyView& want)
 {
     PathMatch match;
     if (begin < end && text[begin] == '\\')
         return match;
-    bool diverged = false;
     std::size_t i = begin;
     while (i < end) {
         while (i < end && text[i] == '\\')
             ++i;
         if (i == end)
             break;
-        const std::size_t start = i;
-        while (i < end && text[i] != '\\')
-            ++i;
-        const std::size_t length = i - start;
-        if (length > kMaxKeyName)
-            return match;
-        if (!diverged && match.names < want.names.size() && want.names[match.names].size() == length) {
-            const std::u16string& name = want.names[match.names];
-            std::size_t k = 0;
-            while (k < length && foldCase(text[start + k]) == name[k])
-                ++k;
-            diverged = k < length;
-        } else {
-            diverged = true;
-        }
-        if (!diverged)
-            ++match.equal;
+        if (match.names == want.names.size())
+            break;
+        const std::u16string& name = want.names[match.names];
+        const std::size_t stop = text.find('\\', i, std::min(end, i + name.size() + 1));
+        if (stop - i != name.size())
+            break;
+        std::size_t k = 0;
+        while (k < name.size() && foldCase(text[i + k]) == name[k])
+            ++k;
+        if (k < name.size())
+            break;
+        ++match.equal;
         ++match.names;
+        i = stop;
+    }
+    if (i < end) {
+        ++match.names;
+        for (; end - i > kMaxKeyName; i = i + 1) {
+            i = text.findLast('\\', i, i + kMaxKeyName + 1);
+            if (i == kNone)
+                return match;
+        }
     }
     match.valid = true;
     return match;

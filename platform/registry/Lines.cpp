@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qz::regfile {
 
@@ -13,22 +16,23 @@ namespace {
 // regedit's get_line: a buffer of `capacity` characters that holds the rest of the last
 // load; at its end, or at a NUL, the part of a line read so far moves to the front, the
 // buffer doubles when fewer than three characters are left, and the next load fills it
-// up to one character short. Here the loads are read in place: the text of a line goes
+// up to one character short. Here the loads are read in place: the text of a line moves
 // to the output as it is found, so each character is looked at once, and a load that
 // starts with NUL (which adds nothing and leaves the buffer as it was) is passed over
-// with one comparison.
+// with one comparison. The output is written over the contents themselves: it never
+// runs ahead of the reading, since a line end takes no more room than the one it
+// replaces, and the NUL that is never copied leaves room for the last line's end.
 template <std::size_t kSize>
 class Replay {
 public:
-    explicit Replay(std::string_view contents)
-        : _contents(contents), _units((contents.size() - 2) / kSize)
+    explicit Replay(std::string& contents)
+        : _contents(contents), _data(contents.data()), _units((contents.size() - 2) / kSize)
     {
     }
 
-    std::string run()
+    void run()
     {
-        std::string out(_contents.substr(0, 2));
-        out.reserve(_contents.size() + 64);
+        _written = 2;
         std::size_t capacity = 4096;
         std::size_t length = 0;  // the characters of the unfinished line so far
         std::size_t filePos = 0; // in characters after the two lead bytes
@@ -36,25 +40,28 @@ public:
             if (capacity - length < 3)
                 capacity *= 2;
             const std::size_t room = capacity - length - 1;
+            filePos = skipNulLoads(filePos, room);
             while (filePos < _units && unit(filePos) == 0 && _units - filePos > room)
                 filePos += room;
             const std::size_t count = std::min(room, _units - filePos);
             if (count == 0) {
-                endLine(out);
-                return out;
+                endLine();
+                _contents.resize(_written);
+                return;
             }
             std::size_t p = filePos;
             const std::size_t end = filePos + count;
             filePos = end;
             for (;;) {
                 const std::size_t stop = findStop(p, end);
-                append(out, p, stop);
+                append(p, stop);
                 length += stop - p;
                 if (stop == end || unit(stop) == 0)
                     break;
-                endLine(out);
-                length = 0;
+                // The next line's start is read before the line end overwrites this one.
                 p = stop + (unit(stop) == '\r' && stop + 1 < end && unit(stop + 1) == '\n' ? 2 : 1);
+                endLine();
+                length = 0;
             }
         }
     }
@@ -62,20 +69,71 @@ public:
 private:
     unsigned unit(std::size_t i) const
     {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(_contents.data()) + 2 + i * kSize;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(_data) + 2 + i * kSize;
         return kSize == 1 ? bytes[0] : bytes[0] | bytes[1] << 8;
     }
 
     static bool isStop(unsigned c) { return c == 0 || c == '\r' || c == '\n'; }
 
-    // The first NUL, CR or LF in [p, end), or end; eight bytes at a time while none of
-    // them is below 14.
+    // Loads of a few characters that start with NUL, as when a line nearly fills the
+    // buffer, are passed over sixteen bytes at a time with SSE2: the starts of the loads
+    // are every room-th character, and the first that is not NUL ends the run. Stops
+    // short of the file's end, which the caller's loop reaches.
+    std::size_t skipNulLoads(std::size_t filePos, std::size_t room) const
+    {
+#if defined(__SSE2__)
+        constexpr std::size_t perBlock = 16 / kSize;
+        if (room == 0 || room > perBlock / 2)
+            return filePos;
+        const std::size_t step = perBlock / room * room;
+        unsigned starts = 0;
+        for (std::size_t o = 0; o < step; o += room)
+            starts |= 1u << (o * kSize);
+        const __m128i zero = _mm_setzero_si128();
+        while (_units - filePos >= perBlock + room) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + filePos * kSize));
+            const unsigned nul = static_cast<unsigned>(
+                _mm_movemask_epi8(kSize == 1 ? _mm_cmpeq_epi8(block, zero) : _mm_cmpeq_epi16(block, zero)));
+            if (const unsigned found = ~nul & starts)
+                return filePos + static_cast<std::size_t>(__builtin_ctz(found)) / kSize;
+            filePos += step;
+        }
+#endif
+        static_cast<void>(room);
+        return filePos;
+    }
+
+    // The first NUL, CR or LF in [p, end), or end: sixteen bytes at a time with SSE2,
+    // else eight at a time while none of them is below 14.
     std::size_t findStop(std::size_t p, std::size_t end) const
     {
+#if defined(__SSE2__)
+        constexpr std::size_t perBlock = 16 / kSize;
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
+        const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
+        auto hits = [&](std::size_t at) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + at * kSize));
+            return kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, zero),
+                                             _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))
+                              : _mm_or_si128(_mm_cmpeq_epi16(block, zero),
+                                             _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf)));
+        };
+        // Sixty-four bytes to a test while none of them stops, then the block that does.
+        for (; end - p >= 4 * perBlock; p += 4 * perBlock) {
+            const __m128i any = _mm_or_si128(_mm_or_si128(hits(p), hits(p + perBlock)),
+                                             _mm_or_si128(hits(p + 2 * perBlock), hits(p + 3 * perBlock)));
+            if (_mm_movemask_epi8(any) != 0)
+                break;
+        }
+        for (; end - p >= perBlock; p += perBlock)
+            if (const int mask = _mm_movemask_epi8(hits(p)))
+                return p + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
+#endif
         constexpr std::size_t perWord = 8 / kSize;
         constexpr std::uint64_t ones = kSize == 1 ? 0x0101010101010101 : 0x0001000100010001;
         constexpr std::uint64_t tops = kSize == 1 ? 0x8080808080808080 : 0x8000800080008000;
-        const char* base = _contents.data() + 2;
+        const char* base = _data + 2;
         while (end - p >= perWord) {
             std::uint64_t word;
             std::memcpy(&word, base + p * kSize, 8);
@@ -88,20 +146,30 @@ private:
         return p;
     }
 
-    void append(std::string& out, std::size_t from, std::size_t to) const
+    void append(std::size_t from, std::size_t to)
     {
-        out.append(_contents.data() + 2 + from * kSize, (to - from) * kSize);
+        const char* source = _data + 2 + from * kSize;
+        const std::size_t bytes = (to - from) * kSize;
+        if (source != _data + _written)
+            std::memmove(_data + _written, source, bytes);
+        _written += bytes;
     }
 
-    static void endLine(std::string& out)
+    void endLine()
     {
-        out += '\n';
+        if (_written + kSize > _contents.size()) { // never, with a NUL among the units
+            _contents.resize(_written + kSize);
+            _data = _contents.data();
+        }
+        _data[_written++] = '\n';
         if (kSize == 2)
-            out += '\0';
+            _data[_written++] = '\0';
     }
 
-    std::string_view _contents;
+    std::string& _contents;
+    char* _data;
     std::size_t _units;
+    std::size_t _written = 2;
 };
 
 } // namespace
@@ -110,10 +178,23 @@ bool containsNul(std::string_view contents, bool wide)
 {
     if (!wide)
         return contents.find('\0', 2) != std::string_view::npos;
+    std::size_t i = 2;
+#if defined(__SSE2__)
+    // Thirty-two characters at a time.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 64 <= contents.size(); i += 64) {
+        const auto* block = reinterpret_cast<const __m128i*>(contents.data() + i);
+        const __m128i any = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi16(_mm_loadu_si128(block), zero), _mm_cmpeq_epi16(_mm_loadu_si128(block + 1), zero)),
+            _mm_or_si128(_mm_cmpeq_epi16(_mm_loadu_si128(block + 2), zero),
+                         _mm_cmpeq_epi16(_mm_loadu_si128(block + 3), zero)));
+        if (_mm_movemask_epi8(any) != 0)
+            break;
+    }
+#endif
     // Four characters at a time: a zero 16-bit lane borrows into its top bit.
     constexpr std::uint64_t ones = 0x0001000100010001;
     constexpr std::uint64_t tops = 0x8000800080008000;
-    std::size_t i = 2;
     for (; i + 8 <= contents.size(); i += 8) {
         std::uint64_t lanes;
         std::memcpy(&lanes, contents.data() + i, 8);
@@ -126,9 +207,12 @@ bool containsNul(std::string_view contents, bool wide)
     return false;
 }
 
-std::string replayLineBuffer(std::string_view contents, bool wide)
+void replayLineBuffer(std::string& contents, bool wide)
 {
-    return wide ? Replay<2>(contents).run() : Replay<1>(contents).run();
+    if (wide)
+        Replay<2>(contents).run();
+    else
+        Replay<1>(contents).run();
 }
 
 } // namespace qz::regfile

@@ -5,6 +5,7 @@
 
 #include "platform/registry/Characters.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,10 @@ struct Line {
     std::size_t end;
 };
 
-// Lines end at CR, LF or CR LF; the last one needs no end.
+// Lines end at CR, LF or CR LF; the last one needs no end. A short line's end is found
+// with one scan for both characters; past that, the next CR and the next LF are each
+// found with memchr and kept until the reading passes them, so a file with only one
+// kind of line end is scanned once for the other.
 template <class Text>
 class LineReader {
 public:
@@ -26,7 +30,15 @@ public:
         if (_next == kNone)
             return false;
         const std::size_t size = _text.size();
-        const std::size_t end = _text.lineEnd(_next);
+        std::size_t end = _text.lineEnd(_next);
+        if (end == kNone) {
+            if (!_scanned || _cr < _next)
+                _cr = _text.find('\r', _next, size);
+            if (!_scanned || _lf < _next)
+                _lf = _text.find('\n', _next, size);
+            _scanned = true;
+            end = std::min(_cr, _lf);
+        }
         line = {_next, end};
         if (end == size)
             _next = kNone;
@@ -39,6 +51,9 @@ public:
 private:
     const Text& _text;
     std::size_t _next;
+    std::size_t _cr = 0;
+    std::size_t _lf = 0;
+    bool _scanned = false;
 };
 
 // Whether the contents after the two lead bytes hold a NUL character (a zero byte, or in
@@ -47,9 +62,10 @@ bool containsNul(std::string_view contents, bool wide);
 
 // regedit reads lines through a buffer with C string functions, so a NUL character ends
 // the text of its line and the rest of that buffer load is lost. This replays that
-// reading and returns the text it yields (the two lead bytes, then the lines, each ended
-// by LF), which then parses like any file without NUL. Linear in the file's size.
-std::string replayLineBuffer(std::string_view contents, bool wide);
+// reading and leaves in contents the text it yields (the two lead bytes, then the lines,
+// each ended by LF), which then parses like any file without NUL. Contents must hold a
+// NUL character; the text is written over them. Linear in the file's size.
+void replayLineBuffer(std::string& contents, bool wide);
 
 } // namespace qz::regfile
 

@@ -8,19 +8,22 @@
 #include "platform/registry/Lines.h"
 #include "platform/registry/Text.h"
 
+#include <memory>
+
 namespace qz::regfile {
 
 namespace {
 
+// Data that could not be longer than maxBytes is left undecoded: it would only be dropped.
 template <class Text>
-Inspection inspect(const Text& text, const Target& target, Encoding encoding)
+Inspection inspect(const Text& text, const Target& target, Encoding encoding, std::size_t maxBytes)
 {
     Importer<Text> importer(text, target, encoding);
     const std::optional<Setting> setting = importer.run();
     Inspection found;
     found.exportFile = importer.exportFile();
     found.keyFound = importer.keyFound();
-    if (setting)
+    if (setting && Importer<Text>::leastDecodedSize(*setting) <= maxBytes)
         found.data = importer.decode(*setting);
     return found;
 }
@@ -33,28 +36,37 @@ const Target& unreachable()
 }
 
 // The file read in the caller's encoding: UTF-16 as it is; 8-bit text in code page 1252,
-// or in UTF-8, which reads as code page 1252 where the text is all ASCII.
-Inspection inspectContents(std::string_view contents, const std::optional<Target>& target, Encoding encoding)
+// or in UTF-8, which reads as code page 1252 where the text is all ASCII. owned, when
+// given, holds the same bytes as contents and may be rewritten; otherwise a file with
+// NUL characters is copied for the replay of the line buffer.
+Inspection inspectContents(std::string_view contents, std::string* owned, const std::optional<Target>& target,
+                           Encoding encoding, std::size_t maxBytes = kNone)
 {
     if (contents.size() < 2)
         return {};
     const bool wide = contents[0] == '\xFF' && contents[1] == '\xFE';
-    std::string replayed;
+    std::string copy;
     if (containsNul(contents, wide)) {
-        replayed = replayLineBuffer(contents, wide);
-        contents = replayed;
+        if (!owned) {
+            copy.assign(contents);
+            owned = &copy;
+        }
+        replayLineBuffer(*owned, wide);
+        contents = *owned;
     }
     const bool reachable = target && !(wide && target->escapedBytes);
     const Target& wanted = reachable ? *target : unreachable();
     Inspection found;
     if (wide) {
-        found = inspect(WideText(contents), wanted, encoding);
+        found = inspect(WideText(contents), wanted, encoding, maxBytes);
     } else if (encoding == Encoding::Cp1252 || isAscii(contents)) {
-        found = inspect(NarrowText(contents), wanted, encoding);
+        found = inspect(NarrowText(contents), wanted, encoding, maxBytes);
     } else {
+        // Left uninitialised: the decoding writes every unit that is read.
         std::size_t linesFrom = 0;
-        const std::u16string units = decodeUtf8(contents, &linesFrom);
-        found = inspect(DecodedText(units, linesFrom), wanted, encoding);
+        const std::unique_ptr<Unit[]> units(new Unit[contents.size()]);
+        const std::size_t count = decodeUtf8Into(contents, units.get(), &linesFrom);
+        found = inspect(DecodedText({units.get(), count}, linesFrom), wanted, encoding, maxBytes);
     }
     if (!reachable)
         found = Inspection{found.exportFile, false, std::nullopt};
@@ -69,7 +81,7 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
     const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
     if (!target)
         return std::nullopt;
-    Inspection found = inspectContents(contents, target, encoding);
+    Inspection found = inspectContents(contents, nullptr, target, encoding, maxBytes);
     if (found.data && found.data->size() > maxBytes)
         return std::nullopt;
     return std::move(found.data);
@@ -78,16 +90,22 @@ std::optional<std::string> queryValueIn(std::string_view contents, std::string_v
 Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName,
                      Encoding encoding)
 {
-    return inspectContents(contents, makeTarget(keyPath, valueName, encoding), encoding);
+    return inspectContents(contents, nullptr, makeTarget(keyPath, valueName, encoding), encoding);
 }
 
 std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
                                       std::string_view valueName, std::size_t maxBytes, Encoding encoding)
 {
-    const std::optional<std::string> contents = platform::fileContents(filePath.c_str());
+    std::optional<std::string> contents = platform::fileContents(filePath.c_str());
     if (!contents)
         return std::nullopt;
-    return queryValueIn(*contents, keyPath, valueName, maxBytes, encoding);
+    const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
+    if (!target)
+        return std::nullopt;
+    Inspection found = inspectContents(*contents, &*contents, target, encoding, maxBytes);
+    if (found.data && found.data->size() > maxBytes)
+        return std::nullopt;
+    return std::move(found.data);
 }
 
 } // namespace qz::regfile

@@ -6,27 +6,166 @@
 #include "platform/registry/Characters.h"
 #include "platform/registry/RegistryFile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string>
 #include <string_view>
 
 namespace qz::regfile {
 
+// Scans over units of kSize bytes in memory for one ASCII character, for the views below:
+// memchr finds the candidates, eight bytes at a time are passed over backwards. Positions
+// count units from data; a unit matches when its bytes are those of the character.
+namespace scan {
+
+template <std::size_t kSize>
+struct Needle {
+    char bytes[kSize];
+};
+
+template <std::size_t kSize, class Unit16 = char16_t>
+Needle<kSize> needle(Unit c, bool littleEndianBytes)
+{
+    Needle<kSize> n{};
+    if constexpr (kSize == 1) {
+        n.bytes[0] = static_cast<char>(c);
+    } else if (littleEndianBytes) {
+        n.bytes[0] = static_cast<char>(c & 0xFF);
+        n.bytes[1] = static_cast<char>(c >> 8);
+    } else {
+        const Unit16 unit = c;
+        std::memcpy(n.bytes, &unit, 2);
+    }
+    return n;
+}
+
+// The first unit equal to the needle in [from, to), or to.
+template <std::size_t kSize>
+std::size_t find(const char* data, std::size_t from, std::size_t to, const Needle<kSize>& n)
+{
+    // A short stretch costs less looked at in place than handed to memchr.
+    if (to - from <= 16) {
+        for (; from < to; ++from)
+            if (data[from * kSize] == n.bytes[0] && (kSize == 1 || data[from * kSize + 1] == n.bytes[kSize - 1]))
+                return from;
+        return to;
+    }
+    while (from < to) {
+        const void* hit = std::memchr(data + from * kSize, n.bytes[0], (to - from) * kSize);
+        if (!hit)
+            return to;
+        const std::size_t byte = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        if (kSize == 1 || (byte % kSize == 0 && data[byte + 1] == n.bytes[kSize - 1]))
+            return byte / kSize;
+        from = byte / kSize + 1;
+    }
+    return to;
+}
+
+// The first unit in [from, to) that is the ASCII character a or b, or to: sixteen bytes at
+// a time with SSE2 (where there is SSE2 the order is little-endian, as both kinds of
+// 16-bit text are held), else two scans.
+template <std::size_t kSize>
+std::size_t findEither(const char* data, std::size_t from, std::size_t to, char a, char b, bool littleEndianBytes)
+{
+#if defined(__SSE2__)
+    static_cast<void>(littleEndianBytes);
+    constexpr std::size_t perBlock = 16 / kSize;
+    const __m128i wantA = kSize == 1 ? _mm_set1_epi8(a) : _mm_set1_epi16(a);
+    const __m128i wantB = kSize == 1 ? _mm_set1_epi8(b) : _mm_set1_epi16(b);
+    for (; to - from >= perBlock; from += perBlock) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from * kSize));
+        const __m128i hits = kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB))
+                                        : _mm_or_si128(_mm_cmpeq_epi16(block, wantA), _mm_cmpeq_epi16(block, wantB));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
+    }
+    for (; from < to; ++from) {
+        const char* unit = data + from * kSize;
+        if ((unit[0] == a || unit[0] == b) && (kSize == 1 || unit[kSize - 1] == 0))
+            return from;
+    }
+    return to;
+#else
+    const std::size_t first = find<kSize>(data, from, to, needle<kSize>(a, littleEndianBytes));
+    return find<kSize>(data, from, first, needle<kSize>(b, littleEndianBytes));
+#endif
+}
+
+// The last unit equal to the needle in [from, to), or kNone.
+template <std::size_t kSize>
+std::size_t findLast(const char* data, std::size_t from, std::size_t to, const Needle<kSize>& n)
+{
+    constexpr std::size_t perWord = 8 / kSize;
+    constexpr std::uint64_t lows = kSize == 1 ? 0x0101010101010101 : 0x0001000100010001;
+    constexpr std::uint64_t tops = kSize == 1 ? 0x8080808080808080 : 0x8000800080008000;
+    char repeated[8];
+    for (std::size_t i = 0; i < 8; ++i)
+        repeated[i] = n.bytes[i % kSize];
+    std::uint64_t pattern;
+    std::memcpy(&pattern, repeated, 8);
+    // A lane equal to the needle is a zero lane after the exclusive or, which borrows
+    // into its top bit; whatever the byte order, lanes hold whole units.
+    while (to - from >= perWord) {
+        std::uint64_t word;
+        std::memcpy(&word, data + (to - perWord) * kSize, 8);
+        word ^= pattern;
+        if (((word - lows) & ~word & tops) != 0)
+            break;
+        to -= perWord;
+    }
+    while (to > from) {
+        --to;
+        if (std::memcmp(data + to * kSize, n.bytes, kSize) == 0)
+            return to;
+    }
+    return kNone;
+}
+
+} // namespace scan
+
+// How far the views look for a line end in one scan for both CR and LF.
+constexpr std::size_t kNearUnits = 256;
+
 // 8-bit text, decoded with code page 1252 as regedit decodes each line (in UTF-8 as well
-// when the text is all ASCII, where both read alike).
+// when the text is all ASCII, where both read alike). Every character of the syntax is
+// ASCII, which the code page leaves as it is, so scans for them look at the bytes.
 class NarrowText {
 public:
     static constexpr bool kEightBit = true;
     explicit NarrowText(std::string_view bytes) : _bytes(bytes) {}
     std::size_t size() const { return _bytes.size(); }
-    Unit operator[](std::size_t i) const { return fromCp1252(static_cast<unsigned char>(_bytes[i])); }
+    const char* bytes() const { return _bytes.data(); }
+    Unit operator[](std::size_t i) const
+    {
+        const auto c = static_cast<unsigned char>(_bytes[i]);
+        return c < 0x80 ? Unit{c} : fromCp1252(c);
+    }
+    // The first c (ASCII) in [from, to), or to; the last one, or kNone.
+    std::size_t find(Unit c, std::size_t from, std::size_t to) const
+    {
+        return scan::find<1>(_bytes.data(), from, to, scan::needle<1>(c, true));
+    }
+    std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
+    {
+        return scan::findLast<1>(_bytes.data(), from, to, scan::needle<1>(c, true));
+    }
+    // The first CR or LF at or after from, or size(); kNone when there is none among
+    // the next kNearUnits, which long lines leave to cached scans (Lines.h).
+    // Whether the length units at a and at b are the same.
+    bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
+    {
+        return std::memcmp(_bytes.data() + a * 1, _bytes.data() + b * 1, length * 1) == 0;
+    }
     std::size_t lineEnd(std::size_t from) const
     {
-        const char* p = _bytes.data() + from;
-        const char* end = _bytes.data() + _bytes.size();
-        while (p != end && *p != '\r' && *p != '\n')
-            ++p;
-        return static_cast<std::size_t>(p - _bytes.data());
+        const std::size_t near = std::min(size(), from + kNearUnits);
+        const std::size_t end = scan::findEither<1>(_bytes.data(), from, near, '\r', '\n', true);
+        return end == near && near != size() ? kNone : end;
     }
     // regedit reads the first two bytes apart from the lines, so they never end one.
     std::size_t linesFrom() const { return 2; }
@@ -46,11 +185,24 @@ public:
         return static_cast<Unit>(static_cast<unsigned char>(_bytes[2 * i]) |
                                  static_cast<unsigned char>(_bytes[2 * i + 1]) << 8);
     }
+    std::size_t find(Unit c, std::size_t from, std::size_t to) const
+    {
+        return scan::find<2>(_bytes.data(), from, to, scan::needle<2>(c, true));
+    }
+    std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
+    {
+        return scan::findLast<2>(_bytes.data(), from, to, scan::needle<2>(c, true));
+    }
+    // Whether the length units at a and at b are the same.
+    bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
+    {
+        return std::memcmp(_bytes.data() + a * 2, _bytes.data() + b * 2, length * 2) == 0;
+    }
     std::size_t lineEnd(std::size_t from) const
     {
-        while (from < size() && (*this)[from] != '\r' && (*this)[from] != '\n')
-            ++from;
-        return from;
+        const std::size_t near = std::min(size(), from + kNearUnits);
+        const std::size_t end = scan::findEither<2>(_bytes.data(), from, near, '\r', '\n', true);
+        return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return 0; }
 
@@ -65,15 +217,30 @@ public:
     DecodedText(std::u16string_view units, std::size_t linesFrom) : _units(units), _linesFrom(linesFrom) {}
     std::size_t size() const { return _units.size(); }
     Unit operator[](std::size_t i) const { return _units[i]; }
+    std::size_t find(Unit c, std::size_t from, std::size_t to) const
+    {
+        return scan::find<2>(bytes(), from, to, scan::needle<2>(c, false));
+    }
+    std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
+    {
+        return scan::findLast<2>(bytes(), from, to, scan::needle<2>(c, false));
+    }
+    // Whether the length units at a and at b are the same.
+    bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
+    {
+        return std::memcmp(bytes() + a * 2, bytes() + b * 2, length * 2) == 0;
+    }
     std::size_t lineEnd(std::size_t from) const
     {
-        while (from < _units.size() && _units[from] != '\r' && _units[from] != '\n')
-            ++from;
-        return from;
+        const std::size_t near = std::min(size(), from + kNearUnits);
+        const std::size_t end = scan::findEither<2>(bytes(), from, near, '\r', '\n', false);
+        return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return _linesFrom; }
 
 private:
+    const char* bytes() const { return reinterpret_cast<const char*>(_units.data()); }
+
     std::u16string_view _units;
     std::size_t _linesFrom;
 };
@@ -87,6 +254,9 @@ inline bool isEscapedByte(Unit c) { return c >= 0xDC80 && c <= 0xDCFF; }
 // UTF-8 as UTF-16 units with escaped bytes; unitsBeforeTwo, when given, gets the number of
 // units that the first two bytes started.
 std::u16string decodeUtf8(std::string_view bytes, std::size_t* unitsBeforeTwo = nullptr);
+// The same into units, which has room for bytes.size() of them (no sequence gives more
+// units than it has bytes); returns how many it wrote.
+std::size_t decodeUtf8Into(std::string_view bytes, Unit* units, std::size_t* unitsBeforeTwo = nullptr);
 // Code page 1252 as UTF-16 units.
 std::u16string decodeCp1252(std::string_view bytes);
 
