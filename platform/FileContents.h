@@ -18,13 +18,18 @@ inline std::optional<std::string> fileContents(const char* path)
     if (!file)
         return std::nullopt;
     std::string contents;
-    // Reserving the whole size spares the copies of a growing string; a directory or a
-    // pipe may report no size or a bogus one, and then the string grows as it reads.
+    // A file of known size is read straight into the string, one copy of each byte; a
+    // directory or a pipe may report no size or a bogus one, and a file may grow while it
+    // is read: then the rest is read a chunk at a time.
     if (std::fseek(file.get(), 0, SEEK_END) == 0) {
         const long size = std::ftell(file.get());
-        if (size > 0 && size < (1L << 31))
-            contents.reserve(static_cast<std::size_t>(size));
         std::rewind(file.get());
+        if (size > 0 && size < (1L << 31)) {
+            contents.resize(static_cast<std::size_t>(size));
+            contents.resize(std::fread(contents.data(), 1, contents.size(), file.get()));
+            if (contents.size() < static_cast<std::size_t>(size))
+                return contents;
+        }
     }
     char chunk[1 << 16];
     for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
