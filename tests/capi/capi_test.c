@@ -99,11 +99,12 @@ static void remove_tree(void)
     qzt_remove_dir(root);
 }
 
-/* The path with '\' turned into '/', as the record stores its home. */
+/* The path with '\' turned into '/', as the record stores its home; out may be path. */
 static const char* slashed(const char* path, char* out)
 {
     size_t i;
-    strcpy(out, path);
+    if (out != path)
+        memmove(out, path, strlen(path) + 1);
     for (i = 0; out[i]; ++i)
         if (out[i] == '\\')
             out[i] = '/';
