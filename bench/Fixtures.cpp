@@ -1,11 +1,15 @@
 // Fixtures.cpp - the benchmarks' sandbox tree, environment and large registry file.
 #include "Fixtures.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <stdexcept>
 
@@ -156,5 +160,25 @@ static std::vector<Pair>& pairTable()
 const std::vector<Pair>& pairs() { return pairTable(); }
 
 void addPair(const Pair& pair) { pairTable().push_back(pair); }
+
+std::optional<std::size_t> readAndCountLines(const std::string& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    struct stat info {};
+    ::fstat(fd, &info);
+    const auto size = static_cast<std::size_t>(info.st_size);
+    std::unique_ptr<char[]> buffer(new char[size]);
+    const ssize_t got = ::read(fd, buffer.get(), size);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(size))
+        return std::nullopt;
+    std::size_t lines = 0;
+    const char* end = buffer.get() + size;
+    for (const char* p = buffer.get(); p < end; ++lines) {
+        const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        p = newline ? static_cast<const char*>(newline) + 1 : end;
+    }
+    return lines;
+}
 
 } // namespace qzbench

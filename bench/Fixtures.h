@@ -3,6 +3,7 @@
 #ifndef QZ_BENCH_FIXTURES_H
 #define QZ_BENCH_FIXTURES_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct LargeRegistry {
 };
 
 const LargeRegistry& largeRegistry();
+
+// The registry reader's baseline: one read() of the whole file into a new buffer and a
+// memchr pass over its lines; the count of lines, or nothing after a short read.
+std::optional<std::size_t> readAndCountLines(const std::string& file);
 
 // A measured pair: the library's benchmark and the baseline it is held against.
 struct Pair {

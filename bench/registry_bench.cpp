@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -33,24 +34,12 @@ void baseline(benchmark::State& state)
 {
     const qzbench::LargeRegistry& registry = qzbench::largeRegistry();
     for (auto _ : state) {
-        const int fd = ::open(registry.file.c_str(), O_RDONLY);
-        struct stat info {};
-        ::fstat(fd, &info);
-        const auto size = static_cast<std::size_t>(info.st_size);
-        std::unique_ptr<char[]> buffer(new char[size]);
-        const ssize_t got = ::read(fd, buffer.get(), size);
-        ::close(fd);
-        if (got != static_cast<ssize_t>(size)) {
+        const std::optional<std::size_t> lines = qzbench::readAndCountLines(registry.file);
+        if (!lines) {
             state.SkipWithError("short read");
             break;
         }
-        std::size_t lines = 0;
-        const char* end = buffer.get() + size;
-        for (const char* p = buffer.get(); p < end; ++lines) {
-            const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-            p = newline ? static_cast<const char*>(newline) + 1 : end;
-        }
-        benchmark::DoNotOptimize(lines);
+        benchmark::DoNotOptimize(*lines);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(registry.file)));
 }

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -141,24 +142,12 @@ void library(benchmark::State& state, const Shape* shape, const std::string* fil
 void baseline(benchmark::State& state, const std::string* file)
 {
     for (auto _ : state) {
-        const int fd = ::open(file->c_str(), O_RDONLY);
-        struct stat info {};
-        ::fstat(fd, &info);
-        const auto size = static_cast<std::size_t>(info.st_size);
-        std::unique_ptr<char[]> buffer(new char[size]);
-        const ssize_t got = ::read(fd, buffer.get(), size);
-        ::close(fd);
-        if (got != static_cast<ssize_t>(size)) {
+        const std::optional<std::size_t> lines = qzbench::readAndCountLines(*file);
+        if (!lines) {
             state.SkipWithError("short read");
             break;
         }
-        std::size_t lines = 0;
-        const char* end = buffer.get() + size;
-        for (const char* p = buffer.get(); p < end; ++lines) {
-            const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-            p = newline ? static_cast<const char*>(newline) + 1 : end;
-        }
-        benchmark::DoNotOptimize(lines);
+        benchmark::DoNotOptimize(*lines);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(*file)));
 }
