@@ -1,11 +1,13 @@
 // registry_file_fuzzer.cpp - the registry export file reader over arbitrary file contents,
-// asked for well-known keys and values or for names taken from the input.
+// asked for well-known keys and values or for names taken from the input; in UTF-8 the
+// reading in place must give what the file decoded to UTF-16 first gives.
 //
 // Input: one selector byte, then (when its high bit is set) a key path and a value name
 // as length-prefixed texts, then the file's contents.
 #include "platform/registry/RegistryFile.h"
 
 #include "FuzzInput.h"
+#include "tests/support/DecodedReading.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,5 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (key.find('\0') != std::string::npos || name.find('\0') != std::string::npos)
         QZ_FUZZ_CHECK(qz::regfile::queryValueIn(view, qzfuzz::asCString(key), qzfuzz::asCString(name),
                                                 std::numeric_limits<std::size_t>::max()) == whole);
+    QZ_FUZZ_CHECK(qztest::sameInspection(qz::regfile::inspectIn(view, key, name, qz::regfile::Encoding::Utf8),
+                                         qztest::inspectDecoded(rest, key, name)));
     return 0;
 }

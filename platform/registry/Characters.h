@@ -78,7 +78,8 @@ struct Number {
 };
 
 // wcstoul(s, &end, 16) of Wine's msvcrt: blanks, a sign and a 0x prefix may lead, and
-// overflow sets errno to ERANGE, which nothing in regedit ever clears.
+// overflow sets errno to ERANGE, which nothing in regedit ever clears. The text's after()
+// passes from one character to the next.
 template <class Text>
 Number readHexNumber(const Text& text, std::size_t begin, std::size_t end, bool& outOfRange)
 {
@@ -86,15 +87,18 @@ Number readHexNumber(const Text& text, std::size_t begin, std::size_t end, bool&
     constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
     std::size_t p = begin;
     while (p < end && isSpace(text[p]))
-        ++p;
+        p = text.after(p);
     bool negative = false;
     if (p < end && (text[p] == '-' || text[p] == '+'))
         negative = text[p++] == '-';
-    if (p + 1 < end && digitValue(text[p]) == 0 && (text[p + 1] == 'x' || text[p + 1] == 'X'))
-        p += 2;
+    if (p < end && digitValue(text[p]) == 0) {
+        const std::size_t x = text.after(p);
+        if (x < end && (text[x] == 'x' || text[x] == 'X'))
+            p = x + 1;
+    }
     std::int64_t value = 0;
     bool any = false;
-    for (; p < end; ++p) {
+    for (; p < end; p = text.after(p)) {
         int digit = hexDigitValue(text[p]);
         if (digit < 0)
             break;

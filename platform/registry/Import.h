@@ -38,7 +38,7 @@ constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 constexpr std::uint32_t kRegMultiSz = 7;
 
-bool isStringType(std::uint32_t type)
+inline bool isStringType(std::uint32_t type)
 {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
@@ -99,7 +99,7 @@ public:
         Line first;
         if (!_lines.next(first))
             return std::nullopt;
-        const Header header = readHeader(_text, 0, first.end);
+        const Header header = header_(first.end);
         if (header == Header::None)
             return std::nullopt;
         _exportFile = true;
@@ -135,13 +135,22 @@ public:
         switch (setting.form) {
         case Setting::Form::Quoted: {
             std::u16string text;
-            quotedData(setting.begin, setting.end, &text);
+            if constexpr (std::is_same_v<Text, Utf8Text>) {
+                const std::u16string units = decodeUtf8(_text.view(setting.begin, setting.end));
+                unquote(DecodedText(units, 0), 0, units.size(), &text);
+            } else {
+                unquote(_text, setting.begin, setting.end, &text);
+            }
             return encodeString(text, _encoding, escapedBytes());
         }
         case Setting::Form::Plain: {
             std::u16string text;
-            for (std::size_t p = setting.begin; p < setting.end; ++p)
-                text.push_back(_text[p]);
+            if constexpr (std::is_same_v<Text, Utf8Text>) {
+                text = decodeUtf8(_text.view(setting.begin, setting.end));
+            } else {
+                for (std::size_t p = setting.begin; p < setting.end; ++p)
+                    text.push_back(_text[p]);
+            }
             return encodeString(text, _encoding, escapedBytes());
         }
         case Setting::Form::Dword: {
@@ -163,8 +172,36 @@ public:
     }
 
 private:
-    // Escaped bytes (Text.h) arise only from 8-bit text decoded as UTF-8.
-    static constexpr bool escapedBytes() { return std::is_same_v<Text, DecodedText>; }
+    // Escaped bytes (Text.h) arise only from 8-bit text read as UTF-8.
+    static constexpr bool escapedBytes()
+    {
+        return std::is_same_v<Text, DecodedText> || std::is_same_v<Text, Utf8Text>;
+    }
+
+    // The header on the first line, which ends at end; UTF-8 is decoded for lstrcmpW.
+    Header header_(std::size_t end) const
+    {
+        if constexpr (std::is_same_v<Text, Utf8Text>) {
+            const std::u16string units = decodeUtf8(_text.view(0, end));
+            return readHeader(DecodedText(units, 0), 0, units.size());
+        } else {
+            return readHeader(_text, 0, end);
+        }
+    }
+
+    // How the key path in [begin, end) stands to the wanted key: UTF-8 beyond ASCII is
+    // decoded first, since names compare and count as UTF-16 units.
+    PathMatch pathMatch(std::size_t begin, std::size_t end, const KeyView& view) const
+    {
+        if constexpr (std::is_same_v<Text, Utf8Text>) {
+            const std::string_view bytes = _text.view(begin, end);
+            if (!isAscii(bytes)) {
+                const std::u16string units = decodeUtf8(bytes);
+                return matchPath(DecodedText(units, 0), 0, units.size(), view);
+            }
+        }
+        return matchPath(_text, begin, end, view);
+    }
 
     // String-typed hex data gets a terminator unless it ends in one; UTF-16 data loses an
     // odd last byte on the way to the caller's encoding, 8-bit data comes back as it was.
@@ -269,7 +306,7 @@ private:
         for (const KeyView& view : _target.views) {
             if (view.root != root)
                 continue;
-            const PathMatch match = below == kNone ? PathMatch{true, 0, 0} : matchPath(_text, below, end, view);
+            const PathMatch match = below == kNone ? PathMatch{true, 0, 0} : pathMatch(below, end, view);
             if (!match.valid) {
                 outcome.open = Open::None;
                 continue;
@@ -305,7 +342,7 @@ private:
         for (const KeyView& view : _target.views) {
             if (view.root != root)
                 continue;
-            const PathMatch match = matchPath(_text, below, end, view);
+            const PathMatch match = pathMatch(below, end, view);
             if (match.valid && match.equal == match.names && match.names <= view.names.size())
                 outcome.deletes = true;
         }
@@ -328,15 +365,23 @@ private:
         std::size_t length = 0;
         bool same = true;
         std::size_t p = begin;
-        for (; same && p < end && _text[p] != '"'; ++p) {
-            Unit c = _text[p];
-            if (c == '\\') {
-                if (++p == end || _text[p] == '0')
-                    return;
-                c = unescaped(_text[p]);
+        while (same && p < end && _text[p] != '"') {
+            const bool escape = _text[p] == '\\';
+            if (escape && (++p == end || _text[p] == '0'))
+                return;
+            Unit units[2] = {_text[p], 0};
+            std::size_t count = 1;
+            std::size_t next = p + 1;
+            if constexpr (std::is_same_v<Text, Utf8Text>)
+                if (!_text.isAsciiAt(p))
+                    count = _text.unitsAt(p, units, next);
+            if (escape)
+                units[0] = unescaped(units[0]);
+            for (std::size_t k = 0; same && k < count; ++k) {
+                same = length < want.size() && foldCase(units[k]) == want[length];
+                ++length;
             }
-            same = length < want.size() && foldCase(c) == want[length];
-            ++length;
+            p = next;
         }
         if (!same)
             p = closingQuote(p, end);
@@ -415,7 +460,7 @@ private:
         Parse parse = Parse::Invalid;
         if (startsWith(p, end, "\"")) {
             setting.begin = p + 1;
-            parse = quotedData(setting.begin, end, nullptr);
+            parse = quotedData(setting.begin, end);
         } else if (startsWith(p, end, "hex:")) {
             setting = {Setting::Form::Hex, kRegBinary, p + 4, end, _lines.position()};
             parse = hexData(setting, _lines, nullptr);
@@ -438,7 +483,9 @@ private:
     // 'x' is refused, and so is ffffffff once any number in the file has overflowed.
     bool hexType(std::size_t p, std::size_t end, Setting& setting)
     {
-        if (p == end || (p + 1 < end && (_text[p + 1] == 'x' || _text[p + 1] == 'X')))
+        if (p == end)
+            return false;
+        if (const std::size_t second = _text.after(p); second < end && (_text[second] == 'x' || _text[second] == 'X'))
             return false;
         const Number type = readHexNumber(_text, p, end, _outOfRange);
         if (end - type.end < 2 || _text[type.end] != ')' || _text[type.end + 1] != ':')
@@ -450,29 +497,29 @@ private:
     }
 
     // String data; regedit stops the whole import at "\0" or at a lone backslash at the end.
-    Parse quotedData(std::size_t p, std::size_t end, std::u16string* out) const
+    Parse quotedData(std::size_t p, std::size_t end) const
     {
-        if (!out) {
-            p = closingQuote(p, end);
-            if (p == kNone)
-                return Parse::Stop;
-            if (p == end)
-                return Parse::Invalid;
-            return endOfData(p + 1, end);
-        }
-        for (; p < end && _text[p] != '"'; ++p) {
-            Unit c = _text[p];
-            if (c == '\\') {
-                if (++p == end || _text[p] == '0')
-                    return Parse::Stop;
-                c = unescaped(_text[p]);
-            }
-            if (out)
-                out->push_back(c);
-        }
+        p = closingQuote(p, end);
+        if (p == kNone)
+            return Parse::Stop;
         if (p == end)
             return Parse::Invalid;
         return endOfData(p + 1, end);
+    }
+
+    // The characters of string data that quotedData accepted, escapes undone, into out.
+    template <class Units>
+    static void unquote(const Units& text, std::size_t p, std::size_t end, std::u16string* out)
+    {
+        for (; p < end && text[p] != '"'; ++p) {
+            Unit c = text[p];
+            if (c == '\\') {
+                if (++p == end || text[p] == '0')
+                    return;
+                c = unescaped(text[p]);
+            }
+            out->push_back(c);
+        }
     }
 
     // After the data, only blanks or a ';' comment.
@@ -492,12 +539,13 @@ private:
         if (p == end)
             return Parse::Invalid;
         const std::size_t digits = p;
-        while (p < end && isHexDigit(_text[p]))
-            ++p;
+        std::size_t count = 0;
+        for (; p < end && isHexDigit(_text[p]); p = _text.after(p))
+            ++count;
         std::size_t rest = p;
         while (rest < end && isBlank(_text[rest]))
             ++rest;
-        if (p - digits > 8 || (rest < end && _text[rest] != ';'))
+        if (count > 8 || (rest < end && _text[rest] != ';'))
             return Parse::Invalid;
         if (out) {
             const std::uint32_t value = readHexNumber(_text, digits, p, _outOfRange).value;
@@ -528,7 +576,7 @@ private:
     std::size_t skipHexRun(std::size_t s, std::size_t end, std::size_t& count) const
     {
 #if defined(__SSE2__)
-        if constexpr (std::is_same_v<Text, NarrowText>) {
+        if constexpr (std::is_base_of_v<ByteText, Text>) {
             constexpr int kCommas = 1 << 2 | 1 << 5 | 1 << 8 | 1 << 11 | 1 << 14;
             constexpr int kDigits = 0x7FFF & ~kCommas;
             const __m128i belowZero = _mm_set1_epi8('0' - 1);
@@ -653,7 +701,7 @@ private:
             return;
         std::size_t keyEnd = line.begin;
         while (keyEnd < line.end && !isSpace(_text[keyEnd]))
-            ++keyEnd;
+            keyEnd = _text.after(keyEnd);
         std::size_t p = keyEnd;
         while (p < line.end && isBlank(_text[p]))
             ++p;

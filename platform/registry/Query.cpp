@@ -8,8 +8,6 @@
 #include "platform/registry/Lines.h"
 #include "platform/registry/Text.h"
 
-#include <memory>
-
 namespace qz::regfile {
 
 namespace {
@@ -36,9 +34,9 @@ const Target& unreachable()
 }
 
 // The file read in the caller's encoding: UTF-16 as it is; 8-bit text in code page 1252,
-// or in UTF-8, which reads as code page 1252 where the text is all ASCII. owned, when
-// given, holds the same bytes as contents and may be rewritten; otherwise a file with
-// NUL characters is copied for the replay of the line buffer.
+// or in UTF-8, both read in place. owned, when given, holds the same bytes as contents
+// and may be rewritten; otherwise a file with NUL characters is copied for the replay of
+// the line buffer.
 Inspection inspectContents(std::string_view contents, std::string* owned, const std::optional<Target>& target,
                            Encoding encoding, std::size_t maxBytes = kNone)
 {
@@ -57,17 +55,12 @@ Inspection inspectContents(std::string_view contents, std::string* owned, const 
     const bool reachable = target && !(wide && target->escapedBytes);
     const Target& wanted = reachable ? *target : unreachable();
     Inspection found;
-    if (wide) {
+    if (wide)
         found = inspect(WideText(contents), wanted, encoding, maxBytes);
-    } else if (encoding == Encoding::Cp1252 || isAscii(contents)) {
+    else if (encoding == Encoding::Cp1252)
         found = inspect(NarrowText(contents), wanted, encoding, maxBytes);
-    } else {
-        // Left uninitialised: the decoding writes every unit that is read.
-        std::size_t linesFrom = 0;
-        const std::unique_ptr<Unit[]> units(new Unit[contents.size()]);
-        const std::size_t count = decodeUtf8Into(contents, units.get(), &linesFrom);
-        found = inspect(DecodedText({units.get(), count}, linesFrom), wanted, encoding, maxBytes);
-    }
+    else
+        found = inspect(Utf8Text(contents), wanted, encoding, maxBytes);
     if (!reachable)
         found = Inspection{found.exportFile, false, std::nullopt};
     return found;

@@ -139,6 +139,57 @@ std::size_t decodeUtf8Into(std::string_view bytes, Unit* units, std::size_t* uni
     return n;
 }
 
+namespace {
+
+// The code point of the valid sequence of length at p (1 to 4 bytes).
+std::uint32_t codePoint(const unsigned char* p, std::size_t length)
+{
+    switch (length) {
+    case 2: return (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
+    case 3: return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+    case 4: return (p[0] & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
+    default: return p[0];
+    }
+}
+
+} // namespace
+
+std::size_t Utf8Text::after(std::size_t i) const
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(_bytes.data()) + i;
+    if (*p < 0x80)
+        return i + 1;
+    const std::size_t length = sequenceLength(p, _bytes.size() - i);
+    return i + (length == 0 ? 1 : length);
+}
+
+std::size_t Utf8Text::unitsAt(std::size_t i, Unit* units, std::size_t& next) const
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(_bytes.data()) + i;
+    const std::size_t length = *p < 0x80 ? 1 : sequenceLength(p, _bytes.size() - i);
+    next = i + (length == 0 ? 1 : length);
+    if (length == 0) {
+        units[0] = static_cast<Unit>(kEscapeBase + *p);
+        return 1;
+    }
+    const std::uint32_t c = codePoint(p, length);
+    if (c < 0x10000) {
+        units[0] = static_cast<Unit>(c);
+        return 1;
+    }
+    units[0] = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+    units[1] = static_cast<Unit>(0xDC00 + (c & 0x3FF));
+    return 2;
+}
+
+Unit Utf8Text::beyondAscii(std::size_t i) const
+{
+    Unit units[2];
+    std::size_t next;
+    unitsAt(i, units, next);
+    return units[0];
+}
+
 std::u16string decodeUtf8(std::string_view bytes, std::size_t* unitsBeforeTwo)
 {
     std::u16string units(bytes.size(), u'\0');

@@ -1,5 +1,6 @@
-// Text.h - a file's contents seen as 16-bit characters (8-bit text through code page 1252
-// or UTF-8, UTF-16 files as they are), and strings encoded for an 8-bit caller.
+// Text.h - a file's contents seen as characters (8-bit text in place, through code page
+// 1252 or UTF-8; UTF-16 files as they are; decoded UTF-16 units), and strings encoded for
+// an 8-bit caller.
 #ifndef QZ_PLATFORM_REGISTRY_TEXT_H
 #define QZ_PLATFORM_REGISTRY_TEXT_H
 
@@ -131,20 +132,14 @@ std::size_t findLast(const char* data, std::size_t from, std::size_t to, const N
 // How far the views look for a line end in one scan for both CR and LF.
 constexpr std::size_t kNearUnits = 256;
 
-// 8-bit text, decoded with code page 1252 as regedit decodes each line (in UTF-8 as well
-// when the text is all ASCII, where both read alike). Every character of the syntax is
-// ASCII, which the code page leaves as it is, so scans for them look at the bytes.
-class NarrowText {
+// 8-bit text seen in place, a position for each byte. Every character of the syntax is
+// ASCII, which both 8-bit encodings leave as it is, so scans for them look at the bytes.
+class ByteText {
 public:
     static constexpr bool kEightBit = true;
-    explicit NarrowText(std::string_view bytes) : _bytes(bytes) {}
+    explicit ByteText(std::string_view bytes) : _bytes(bytes) {}
     std::size_t size() const { return _bytes.size(); }
     const char* bytes() const { return _bytes.data(); }
-    Unit operator[](std::size_t i) const
-    {
-        const auto c = static_cast<unsigned char>(_bytes[i]);
-        return c < 0x80 ? Unit{c} : fromCp1252(c);
-    }
     // The first c (ASCII) in [from, to), or to; the last one, or kNone.
     std::size_t find(Unit c, std::size_t from, std::size_t to) const
     {
@@ -154,13 +149,13 @@ public:
     {
         return scan::findLast<1>(_bytes.data(), from, to, scan::needle<1>(c, true));
     }
-    // The first CR or LF at or after from, or size(); kNone when there is none among
-    // the next kNearUnits, which long lines leave to cached scans (Lines.h).
     // Whether the length units at a and at b are the same.
     bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
     {
-        return std::memcmp(_bytes.data() + a * 1, _bytes.data() + b * 1, length * 1) == 0;
+        return std::memcmp(_bytes.data() + a, _bytes.data() + b, length) == 0;
     }
+    // The first CR or LF at or after from, or size(); kNone when there is none among
+    // the next kNearUnits, which long lines leave to cached scans (Lines.h).
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
@@ -169,9 +164,50 @@ public:
     }
     // regedit reads the first two bytes apart from the lines, so they never end one.
     std::size_t linesFrom() const { return 2; }
+    bool isAsciiAt(std::size_t i) const { return static_cast<unsigned char>(_bytes[i]) < 0x80; }
+
+protected:
+    std::string_view _bytes;
+};
+
+// 8-bit text decoded with code page 1252 as regedit decodes each line (in UTF-8 as well
+// when the text is all ASCII, where both read alike).
+class NarrowText : public ByteText {
+public:
+    using ByteText::ByteText;
+    Unit operator[](std::size_t i) const
+    {
+        const auto c = static_cast<unsigned char>(_bytes[i]);
+        return c < 0x80 ? Unit{c} : fromCp1252(c);
+    }
+    // Where the character after the one at i starts.
+    std::size_t after(std::size_t i) const { return i + 1; }
+};
+
+// UTF-8 read in place, without a decoded copy: positions count bytes. A character beyond
+// ASCII reads at its first byte as the unit it decodes to (its first unit when it needs
+// two; a byte that is not part of valid UTF-8 reads as its escaped form, see below), and
+// after() passes over all its bytes. A byte inside a character reads as an escaped byte,
+// which no character class and no character of the syntax matches. Where characters
+// beyond ASCII are compared or counted (names, key paths, the header), the importer
+// decodes them (decodeUtf8At, or decodeUtf8 over a stretch between ASCII characters,
+// which decodes as it does inside the whole file).
+class Utf8Text : public ByteText {
+public:
+    using ByteText::ByteText;
+    Unit operator[](std::size_t i) const
+    {
+        const auto c = static_cast<unsigned char>(_bytes[i]);
+        return c < 0x80 ? Unit{c} : beyondAscii(i);
+    }
+    std::size_t after(std::size_t i) const;
+    // The units of the character at i (one or two) into units; returns how many, and sets
+    // next to where the next character starts.
+    std::size_t unitsAt(std::size_t i, Unit* units, std::size_t& next) const;
+    std::string_view view(std::size_t begin, std::size_t end) const { return _bytes.substr(begin, end - begin); }
 
 private:
-    std::string_view _bytes;
+    Unit beyondAscii(std::size_t i) const;
 };
 
 // UTF-16LE after the byte-order mark; a last odd byte is never read.
@@ -205,6 +241,7 @@ public:
         return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return 0; }
+    std::size_t after(std::size_t i) const { return i + 1; }
 
 private:
     std::string_view _bytes;
@@ -237,6 +274,7 @@ public:
         return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return _linesFrom; }
+    std::size_t after(std::size_t i) const { return i + 1; }
 
 private:
     const char* bytes() const { return reinterpret_cast<const char*>(_units.data()); }
