@@ -111,7 +111,9 @@ public:
             else
                 regeditLine(line);
         }
-        return _found;
+        if (_found < 0)
+            return std::nullopt;
+        return _settings[_found];
     }
 
     bool exportFile() const { return _exportFile; }
@@ -286,7 +288,7 @@ private:
         if (outcome.creates)
             _keyExists = true;
         if (outcome.deletes) {
-            _found.reset();
+            _found = -1;
             _keyExists = false;
         }
         if (outcome.stops)
@@ -398,21 +400,18 @@ private:
     };
 
     // The quote that closes a quoted text at p, passing over escapes: end when there is
-    // none, kNone at "\0" or a lone backslash at the end. Two scans, for the next quote
-    // and the next backslash, each kept until the reading passes it.
+    // none, kNone at "\0" or a lone backslash at the end. One scan for both characters,
+    // resumed after each escape.
     std::size_t closingQuote(std::size_t p, std::size_t end) const
     {
-        std::size_t quote = _text.find('"', p, end);
-        std::size_t slash = _text.find('\\', p, quote);
-        while (slash < quote) {
-            if (slash + 1 == end || _text[slash + 1] == '0')
+        for (;;) {
+            const std::size_t stop = _text.findEither('"', '\\', p, end);
+            if (stop == end || _text[stop] == '"')
+                return stop;
+            if (stop + 1 == end || _text[stop + 1] == '0')
                 return kNone;
-            p = slash + 2;
-            if (quote < p)
-                quote = _text.find('"', p, end);
-            slash = _text.find('\\', p, quote);
+            p = stop + 2;
         }
-        return quote;
     }
 
     static Unit unescaped(Unit c) { return c == 'n' ? Unit{'\n'} : c == 'r' ? Unit{'\r'} : c; }
@@ -441,7 +440,7 @@ private:
         while (p < end && isBlank(_text[p]))
             ++p;
         if (wanted && (p == end || _text[p] == ';'))
-            _found.reset();
+            _found = -1;
     }
 
     bool startsWith(std::size_t p, std::size_t end, std::string_view tag) const
@@ -454,29 +453,43 @@ private:
         return true;
     }
 
+    // A setting is read into the slot that does not hold the wanted value's, and stays
+    // there when it is the wanted value's: settings are never copied while the file is read.
+    Setting& spareSetting() { return _settings[_found == 0 ? 1 : 0]; }
+
+    void place(Setting& setting, Setting::Form form, std::uint32_t type, std::size_t begin, std::size_t end) const
+    {
+        setting.form = form;
+        setting.type = type;
+        setting.begin = begin;
+        setting.end = end;
+        setting.nextLine = _lines.position();
+        setting.bytes = 0;
+    }
+
     void typedData(bool wanted, std::size_t p, std::size_t end)
     {
-        Setting setting{Setting::Form::Quoted, kRegSz, p, end, _lines.position()};
+        Setting& setting = spareSetting();
         Parse parse = Parse::Invalid;
         if (startsWith(p, end, "\"")) {
-            setting.begin = p + 1;
-            parse = quotedData(setting.begin, end);
+            place(setting, Setting::Form::Quoted, kRegSz, p + 1, end);
+            parse = quotedData(p + 1, end);
         } else if (startsWith(p, end, "hex:")) {
-            setting = {Setting::Form::Hex, kRegBinary, p + 4, end, _lines.position()};
+            place(setting, Setting::Form::Hex, kRegBinary, p + 4, end);
             parse = hexData(setting, _lines, nullptr);
         } else if (startsWith(p, end, "dword:")) {
             // Dword data only ever sets the value, so it matters only for the wanted one.
             if (!wanted)
                 return;
-            setting = {Setting::Form::Dword, kRegDword, p + 6, end, _lines.position()};
-            parse = dwordData(setting.begin, end, nullptr);
+            place(setting, Setting::Form::Dword, kRegDword, p + 6, end);
+            parse = dwordData(p + 6, end, nullptr);
         } else if (startsWith(p, end, "hex(") && hexType(p + 4, end, setting)) {
             parse = hexData(setting, _lines, nullptr);
         }
         if (parse == Parse::Stop)
             _stopped = true;
         else if (parse == Parse::Valid && wanted)
-            _found = setting;
+            _found = &setting == &_settings[0] ? 0 : 1;
     }
 
     // hex(N): N is read by wcstoul, so blanks and a sign may lead it; a second character
@@ -492,7 +505,7 @@ private:
             return false;
         if (type.value == 0xFFFFFFFF && _outOfRange)
             return false;
-        setting = {Setting::Form::Hex, type.value, type.end + 2, end, _lines.position()};
+        place(setting, Setting::Form::Hex, type.value, type.end + 2, end);
         return true;
     }
 
@@ -710,8 +723,11 @@ private:
         if (p < line.end && _text[p] == ' ')
             ++p;
         openKey(line.begin, keyEnd);
-        if (_open == Open::Wanted && _target.name.empty())
-            _found = Setting{Setting::Form::Plain, kRegSz, p, line.end, kNone};
+        if (_open == Open::Wanted && _target.name.empty()) {
+            Setting& setting = spareSetting();
+            place(setting, Setting::Form::Plain, kRegSz, p, line.end);
+            _found = &setting == &_settings[0] ? 0 : 1;
+        }
     }
 
     static inline const std::u16string kClassesPath[] = {u"SOFTWARE", u"CLASSES"};
@@ -721,7 +737,8 @@ private:
     Encoding _encoding;
     LineReader<Text> _lines;
     Open _open = Open::None;
-    std::optional<Setting> _found;
+    Setting _settings[2] = {};
+    int _found = -1; // the slot of the wanted value's setting, or -1 while it has none
     bool _outOfRange = false;
     bool _stopped = false;
     bool _exportFile = false;

@@ -25,12 +25,10 @@ namespace {
 template <std::size_t kSize>
 class Replay {
 public:
-    explicit Replay(std::string& contents)
-        : _contents(contents), _data(contents.data()), _units((contents.size() - 2) / kSize)
-    {
-    }
+    Replay(char* data, std::size_t size) : _data(data), _size(size), _units((size - 2) / kSize) {}
 
-    void run()
+    // The size of the text it leaves.
+    std::size_t run()
     {
         _written = 2;
         std::size_t capacity = 4096;
@@ -46,8 +44,7 @@ public:
             const std::size_t count = std::min(room, _units - filePos);
             if (count == 0) {
                 endLine();
-                _contents.resize(_written);
-                return;
+                return _written;
             }
             std::size_t p = filePos;
             const std::size_t end = filePos + count;
@@ -157,17 +154,15 @@ private:
 
     void endLine()
     {
-        if (_written + kSize > _contents.size()) { // never, with a NUL among the units
-            _contents.resize(_written + kSize);
-            _data = _contents.data();
-        }
+        if (_written + kSize > _size) // never, with a NUL among the units
+            return;
         _data[_written++] = '\n';
         if (kSize == 2)
             _data[_written++] = '\0';
     }
 
-    std::string& _contents;
     char* _data;
+    std::size_t _size;
     std::size_t _units;
     std::size_t _written = 2;
 };
@@ -207,12 +202,14 @@ bool containsNul(std::string_view contents, bool wide)
     return false;
 }
 
+std::size_t replayLineBuffer(char* contents, std::size_t size, bool wide)
+{
+    return wide ? Replay<2>(contents, size).run() : Replay<1>(contents, size).run();
+}
+
 void replayLineBuffer(std::string& contents, bool wide)
 {
-    if (wide)
-        Replay<2>(contents).run();
-    else
-        Replay<1>(contents).run();
+    contents.resize(replayLineBuffer(contents.data(), contents.size(), wide));
 }
 
 } // namespace qz::regfile

@@ -37,7 +37,7 @@ const Target& unreachable()
 // or in UTF-8, both read in place. owned, when given, holds the same bytes as contents
 // and may be rewritten; otherwise a file with NUL characters is copied for the replay of
 // the line buffer.
-Inspection inspectContents(std::string_view contents, std::string* owned, const std::optional<Target>& target,
+Inspection inspectContents(std::string_view contents, char* owned, const std::optional<Target>& target,
                            Encoding encoding, std::size_t maxBytes = kNone)
 {
     if (contents.size() < 2)
@@ -47,10 +47,9 @@ Inspection inspectContents(std::string_view contents, std::string* owned, const 
     if (containsNul(contents, wide)) {
         if (!owned) {
             copy.assign(contents);
-            owned = &copy;
+            owned = copy.data();
         }
-        replayLineBuffer(*owned, wide);
-        contents = *owned;
+        contents = {owned, replayLineBuffer(owned, contents.size(), wide)};
     }
     const bool reachable = target && !(wide && target->escapedBytes);
     const Target& wanted = reachable ? *target : unreachable();
@@ -89,13 +88,13 @@ Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::s
 std::optional<std::string> queryValue(const std::string& filePath, std::string_view keyPath,
                                       std::string_view valueName, std::size_t maxBytes, Encoding encoding)
 {
-    std::optional<std::string> contents = platform::fileContents(filePath.c_str());
+    const std::optional<platform::FileBytes> contents = platform::fileBytes(filePath.c_str());
     if (!contents)
         return std::nullopt;
     const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
     if (!target)
         return std::nullopt;
-    Inspection found = inspectContents(*contents, &*contents, target, encoding, maxBytes);
+    Inspection found = inspectContents(contents->view(), contents->data.get(), target, encoding, maxBytes);
     if (found.data && found.data->size() > maxBytes)
         return std::nullopt;
     return std::move(found.data);

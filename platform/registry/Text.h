@@ -44,12 +44,26 @@ Needle<kSize> needle(Unit c, bool littleEndianBytes)
     return n;
 }
 
-// The first unit equal to the needle in [from, to), or to.
+// The first unit equal to the needle in [from, to), or to; units up to readable may be
+// loaded, though only those before to count.
 template <std::size_t kSize>
-std::size_t find(const char* data, std::size_t from, std::size_t to, const Needle<kSize>& n)
+std::size_t find(const char* data, std::size_t from, std::size_t to, const Needle<kSize>& n, std::size_t readable)
 {
-    // A short stretch costs less looked at in place than handed to memchr.
-    if (to - from <= 16) {
+    constexpr std::size_t perBlock = 16 / kSize;
+    if (to - from <= perBlock) {
+#if defined(__SSE2__)
+        // One load for a stretch as short as the name's closing quote mostly is.
+        if (readable - from >= perBlock) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from * kSize));
+            const auto unit = static_cast<unsigned char>(n.bytes[0]) | static_cast<unsigned char>(n.bytes[kSize - 1]) << 8;
+            const __m128i hits = kSize == 1 ? _mm_cmpeq_epi8(block, _mm_set1_epi8(n.bytes[0]))
+                                            : _mm_cmpeq_epi16(block, _mm_set1_epi16(static_cast<short>(unit)));
+            const unsigned mask =
+                static_cast<unsigned>(_mm_movemask_epi8(hits)) & ((1u << (to - from) * kSize) - 1);
+            return mask ? from + static_cast<std::size_t>(__builtin_ctz(mask)) / kSize : to;
+        }
+#endif
+        static_cast<void>(readable);
         for (; from < to; ++from)
             if (data[from * kSize] == n.bytes[0] && (kSize == 1 || data[from * kSize + 1] == n.bytes[kSize - 1]))
                 return from;
@@ -67,23 +81,37 @@ std::size_t find(const char* data, std::size_t from, std::size_t to, const Needl
     return to;
 }
 
-// The first unit in [from, to) that is the ASCII character a or b, or to: sixteen bytes at
-// a time with SSE2 (where there is SSE2 the order is little-endian, as both kinds of
-// 16-bit text are held), else two scans.
+// The first unit in [from, to) that is the ASCII character a or b, or to; units up to
+// readable may be loaded, though only those before to count. Sixty-four bytes at a time
+// with SSE2 (where there is SSE2 the order is little-endian, as both kinds of 16-bit text
+// are held), else two scans.
 template <std::size_t kSize>
-std::size_t findEither(const char* data, std::size_t from, std::size_t to, char a, char b, bool littleEndianBytes)
+std::size_t findEither(const char* data, std::size_t from, std::size_t to, char a, char b, bool littleEndianBytes,
+                       std::size_t readable)
 {
 #if defined(__SSE2__)
     static_cast<void>(littleEndianBytes);
     constexpr std::size_t perBlock = 16 / kSize;
     const __m128i wantA = kSize == 1 ? _mm_set1_epi8(a) : _mm_set1_epi16(a);
     const __m128i wantB = kSize == 1 ? _mm_set1_epi8(b) : _mm_set1_epi16(b);
-    for (; to - from >= perBlock; from += perBlock) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from * kSize));
-        const __m128i hits = kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB))
-                                        : _mm_or_si128(_mm_cmpeq_epi16(block, wantA), _mm_cmpeq_epi16(block, wantB));
-        if (const int mask = _mm_movemask_epi8(hits))
+    auto hits = [&](std::size_t at) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at * kSize));
+        return kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, wantA), _mm_cmpeq_epi8(block, wantB))
+                          : _mm_or_si128(_mm_cmpeq_epi16(block, wantA), _mm_cmpeq_epi16(block, wantB));
+    };
+    for (; to - from >= 4 * perBlock; from += 4 * perBlock) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(hits(from), hits(from + perBlock)),
+                                         _mm_or_si128(hits(from + 2 * perBlock), hits(from + 3 * perBlock)));
+        if (_mm_movemask_epi8(any) != 0)
+            break;
+    }
+    for (; to - from >= perBlock; from += perBlock)
+        if (const int mask = _mm_movemask_epi8(hits(from)))
             return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
+    if (from < to && readable - from >= perBlock) {
+        const unsigned mask =
+            static_cast<unsigned>(_mm_movemask_epi8(hits(from))) & ((1u << (to - from) * kSize) - 1);
+        return mask ? from + static_cast<std::size_t>(__builtin_ctz(mask)) / kSize : to;
     }
     for (; from < to; ++from) {
         const char* unit = data + from * kSize;
@@ -92,8 +120,8 @@ std::size_t findEither(const char* data, std::size_t from, std::size_t to, char 
     }
     return to;
 #else
-    const std::size_t first = find<kSize>(data, from, to, needle<kSize>(a, littleEndianBytes));
-    return find<kSize>(data, from, first, needle<kSize>(b, littleEndianBytes));
+    const std::size_t first = find<kSize>(data, from, to, needle<kSize>(a, littleEndianBytes), readable);
+    return find<kSize>(data, from, first, needle<kSize>(b, littleEndianBytes), readable);
 #endif
 }
 
@@ -127,6 +155,63 @@ std::size_t findLast(const char* data, std::size_t from, std::size_t to, const N
     return kNone;
 }
 
+#if defined(__SSE2__)
+// The CR and LF among the 64 bytes at data + from * kSize, as a mask with one bit for each
+// byte (both bits of a 16-bit unit are set together).
+template <std::size_t kSize>
+std::uint64_t lineEndMask(const char* data, std::size_t from)
+{
+    const char* at = data + from * kSize;
+    const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
+    const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
+        const __m128i hits = kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))
+                                        : _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf));
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hits))) << (16 * i);
+    }
+    return mask;
+}
+#endif
+
+// Whether the n bytes at a and at b are the same: inline, with loads of 16, 8 or 4 bytes
+// that overlap at the end, since the texts compared are mostly short.
+inline bool sameBytes(const char* a, const char* b, std::size_t n)
+{
+#if defined(__SSE2__)
+    if (n >= 16) {
+        auto equal16 = [&](std::size_t at) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
+            return _mm_movemask_epi8(_mm_cmpeq_epi8(x, y)) == 0xFFFF;
+        };
+        for (std::size_t at = 0; at + 16 < n; at += 16)
+            if (!equal16(at))
+                return false;
+        return equal16(n - 16);
+    }
+#endif
+    auto equalWord = [&](std::size_t at, auto word) {
+        std::memcpy(&word, a + at, sizeof word);
+        decltype(word) other;
+        std::memcpy(&other, b + at, sizeof other);
+        return word == other;
+    };
+    if (n >= 8) {
+        for (std::size_t at = 0; at + 8 < n; at += 8)
+            if (!equalWord(at, std::uint64_t{}))
+                return false;
+        return equalWord(n - 8, std::uint64_t{});
+    }
+    if (n >= 4)
+        return equalWord(0, std::uint32_t{}) && equalWord(n - 4, std::uint32_t{});
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 } // namespace scan
 
 // How far the views look for a line end in one scan for both CR and LF.
@@ -137,13 +222,21 @@ constexpr std::size_t kNearUnits = 256;
 class ByteText {
 public:
     static constexpr bool kEightBit = true;
+    static constexpr std::size_t kUnitBytes = 1;
     explicit ByteText(std::string_view bytes) : _bytes(bytes) {}
     std::size_t size() const { return _bytes.size(); }
     const char* bytes() const { return _bytes.data(); }
+    // Where the units are in memory, kUnitBytes each.
+    const char* unitBytes() const { return _bytes.data(); }
     // The first c (ASCII) in [from, to), or to; the last one, or kNone.
     std::size_t find(Unit c, std::size_t from, std::size_t to) const
     {
-        return scan::find<1>(_bytes.data(), from, to, scan::needle<1>(c, true));
+        return scan::find<1>(_bytes.data(), from, to, scan::needle<1>(c, true), size());
+    }
+    // The first a or b (both ASCII) in [from, to), or to.
+    std::size_t findEither(char a, char b, std::size_t from, std::size_t to) const
+    {
+        return scan::findEither<1>(_bytes.data(), from, to, a, b, true, size());
     }
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
@@ -152,14 +245,14 @@ public:
     // Whether the length units at a and at b are the same.
     bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
     {
-        return std::memcmp(_bytes.data() + a, _bytes.data() + b, length) == 0;
+        return scan::sameBytes(_bytes.data() + a, _bytes.data() + b, length);
     }
     // The first CR or LF at or after from, or size(); kNone when there is none among
     // the next kNearUnits, which long lines leave to cached scans (Lines.h).
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
-        const std::size_t end = scan::findEither<1>(_bytes.data(), from, near, '\r', '\n', true);
+        const std::size_t end = scan::findEither<1>(_bytes.data(), from, near, '\r', '\n', true, size());
         return end == near && near != size() ? kNone : end;
     }
     // regedit reads the first two bytes apart from the lines, so they never end one.
@@ -214,8 +307,10 @@ private:
 class WideText {
 public:
     static constexpr bool kEightBit = false;
+    static constexpr std::size_t kUnitBytes = 2;
     explicit WideText(std::string_view bytes) : _bytes(bytes.substr(2)) {}
     std::size_t size() const { return _bytes.size() / 2; }
+    const char* unitBytes() const { return _bytes.data(); }
     Unit operator[](std::size_t i) const
     {
         return static_cast<Unit>(static_cast<unsigned char>(_bytes[2 * i]) |
@@ -223,7 +318,11 @@ public:
     }
     std::size_t find(Unit c, std::size_t from, std::size_t to) const
     {
-        return scan::find<2>(_bytes.data(), from, to, scan::needle<2>(c, true));
+        return scan::find<2>(_bytes.data(), from, to, scan::needle<2>(c, true), size());
+    }
+    std::size_t findEither(char a, char b, std::size_t from, std::size_t to) const
+    {
+        return scan::findEither<2>(_bytes.data(), from, to, a, b, true, size());
     }
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
@@ -232,12 +331,12 @@ public:
     // Whether the length units at a and at b are the same.
     bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
     {
-        return std::memcmp(_bytes.data() + a * 2, _bytes.data() + b * 2, length * 2) == 0;
+        return scan::sameBytes(_bytes.data() + a * 2, _bytes.data() + b * 2, length * 2);
     }
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
-        const std::size_t end = scan::findEither<2>(_bytes.data(), from, near, '\r', '\n', true);
+        const std::size_t end = scan::findEither<2>(_bytes.data(), from, near, '\r', '\n', true, size());
         return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return 0; }
@@ -251,12 +350,18 @@ private:
 class DecodedText {
 public:
     static constexpr bool kEightBit = true;
+    static constexpr std::size_t kUnitBytes = 2;
     DecodedText(std::u16string_view units, std::size_t linesFrom) : _units(units), _linesFrom(linesFrom) {}
     std::size_t size() const { return _units.size(); }
+    const char* unitBytes() const { return bytes(); }
     Unit operator[](std::size_t i) const { return _units[i]; }
     std::size_t find(Unit c, std::size_t from, std::size_t to) const
     {
-        return scan::find<2>(bytes(), from, to, scan::needle<2>(c, false));
+        return scan::find<2>(bytes(), from, to, scan::needle<2>(c, false), size());
+    }
+    std::size_t findEither(char a, char b, std::size_t from, std::size_t to) const
+    {
+        return scan::findEither<2>(bytes(), from, to, a, b, false, size());
     }
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
@@ -265,12 +370,12 @@ public:
     // Whether the length units at a and at b are the same.
     bool sameUnits(std::size_t a, std::size_t b, std::size_t length) const
     {
-        return std::memcmp(bytes() + a * 2, bytes() + b * 2, length * 2) == 0;
+        return scan::sameBytes(bytes() + a * 2, bytes() + b * 2, length * 2);
     }
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
-        const std::size_t end = scan::findEither<2>(bytes(), from, near, '\r', '\n', false);
+        const std::size_t end = scan::findEither<2>(bytes(), from, near, '\r', '\n', false, size());
         return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return _linesFrom; }
