@@ -400,18 +400,32 @@ private:
     };
 
     // The quote that closes a quoted text at p, passing over escapes: end when there is
-    // none, kNone at "\0" or a lone backslash at the end. One scan for both characters,
-    // resumed after each escape.
+    // none, kNone at "\0" or a lone backslash at the end. A short text takes one scan for
+    // both characters; a long one two (memchr), for the next quote and the next
+    // backslash, each kept until the reading passes it.
     std::size_t closingQuote(std::size_t p, std::size_t end) const
     {
-        for (;;) {
-            const std::size_t stop = _text.findEither('"', '\\', p, end);
-            if (stop == end || _text[stop] == '"')
-                return stop;
-            if (stop + 1 == end || _text[stop + 1] == '0')
-                return kNone;
-            p = stop + 2;
+        if (end - p <= 16) {
+            for (;;) {
+                const std::size_t stop = _text.template findEither<'"', '\\'>(p, end);
+                if (stop == end || _text[stop] == '"')
+                    return stop;
+                if (stop + 1 == end || _text[stop + 1] == '0')
+                    return kNone;
+                p = stop + 2;
+            }
         }
+        std::size_t quote = _text.find('"', p, end);
+        std::size_t slash = _text.find('\\', p, quote);
+        while (slash < quote) {
+            if (slash + 1 == end || _text[slash + 1] == '0')
+                return kNone;
+            p = slash + 2;
+            if (quote < p)
+                quote = _text.find('"', p, end);
+            slash = _text.find('\\', p, quote);
+        }
+        return quote;
     }
 
     static Unit unescaped(Unit c) { return c == 'n' ? Unit{'\n'} : c == 'r' ? Unit{'\r'} : c; }
@@ -471,20 +485,30 @@ private:
     {
         Setting& setting = spareSetting();
         Parse parse = Parse::Invalid;
-        if (startsWith(p, end, "\"")) {
+        if (p == end)
+            return;
+        switch (_text[p]) {
+        case '"':
             place(setting, Setting::Form::Quoted, kRegSz, p + 1, end);
             parse = quotedData(p + 1, end);
-        } else if (startsWith(p, end, "hex:")) {
-            place(setting, Setting::Form::Hex, kRegBinary, p + 4, end);
-            parse = hexData(setting, _lines, nullptr);
-        } else if (startsWith(p, end, "dword:")) {
+            break;
+        case 'h':
+            if (startsWith(p, end, "hex:")) {
+                place(setting, Setting::Form::Hex, kRegBinary, p + 4, end);
+                parse = hexData(setting, _lines, nullptr);
+            } else if (startsWith(p, end, "hex(") && hexType(p + 4, end, setting)) {
+                parse = hexData(setting, _lines, nullptr);
+            }
+            break;
+        case 'd':
             // Dword data only ever sets the value, so it matters only for the wanted one.
-            if (!wanted)
+            if (!wanted || !startsWith(p, end, "dword:"))
                 return;
             place(setting, Setting::Form::Dword, kRegDword, p + 6, end);
             parse = dwordData(p + 6, end, nullptr);
-        } else if (startsWith(p, end, "hex(") && hexType(p + 4, end, setting)) {
-            parse = hexData(setting, _lines, nullptr);
+            break;
+        default:
+            return;
         }
         if (parse == Parse::Stop)
             _stopped = true;

@@ -85,9 +85,8 @@ std::size_t find(const char* data, std::size_t from, std::size_t to, const Needl
 // readable may be loaded, though only those before to count. Sixty-four bytes at a time
 // with SSE2 (where there is SSE2 the order is little-endian, as both kinds of 16-bit text
 // are held), else two scans.
-template <std::size_t kSize>
-std::size_t findEither(const char* data, std::size_t from, std::size_t to, char a, char b, bool littleEndianBytes,
-                       std::size_t readable)
+template <std::size_t kSize, char a, char b>
+std::size_t findEither(const char* data, std::size_t from, std::size_t to, bool littleEndianBytes, std::size_t readable)
 {
 #if defined(__SSE2__)
     static_cast<void>(littleEndianBytes);
@@ -234,9 +233,10 @@ public:
         return scan::find<1>(_bytes.data(), from, to, scan::needle<1>(c, true), size());
     }
     // The first a or b (both ASCII) in [from, to), or to.
-    std::size_t findEither(char a, char b, std::size_t from, std::size_t to) const
+    template <char a, char b>
+    std::size_t findEither(std::size_t from, std::size_t to) const
     {
-        return scan::findEither<1>(_bytes.data(), from, to, a, b, true, size());
+        return scan::findEither<1, a, b>(_bytes.data(), from, to, true, size());
     }
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
@@ -252,7 +252,7 @@ public:
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
-        const std::size_t end = scan::findEither<1>(_bytes.data(), from, near, '\r', '\n', true, size());
+        const std::size_t end = scan::findEither<1, '\r', '\n'>(_bytes.data(), from, near, true, size());
         return end == near && near != size() ? kNone : end;
     }
     // regedit reads the first two bytes apart from the lines, so they never end one.
@@ -320,9 +320,10 @@ public:
     {
         return scan::find<2>(_bytes.data(), from, to, scan::needle<2>(c, true), size());
     }
-    std::size_t findEither(char a, char b, std::size_t from, std::size_t to) const
+    template <char a, char b>
+    std::size_t findEither(std::size_t from, std::size_t to) const
     {
-        return scan::findEither<2>(_bytes.data(), from, to, a, b, true, size());
+        return scan::findEither<2, a, b>(_bytes.data(), from, to, true, size());
     }
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
@@ -336,7 +337,7 @@ public:
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
-        const std::size_t end = scan::findEither<2>(_bytes.data(), from, near, '\r', '\n', true, size());
+        const std::size_t end = scan::findEither<2, '\r', '\n'>(_bytes.data(), from, near, true, size());
         return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return 0; }
@@ -359,9 +360,10 @@ public:
     {
         return scan::find<2>(bytes(), from, to, scan::needle<2>(c, false), size());
     }
-    std::size_t findEither(char a, char b, std::size_t from, std::size_t to) const
+    template <char a, char b>
+    std::size_t findEither(std::size_t from, std::size_t to) const
     {
-        return scan::findEither<2>(bytes(), from, to, a, b, false, size());
+        return scan::findEither<2, a, b>(bytes(), from, to, false, size());
     }
     std::size_t findLast(Unit c, std::size_t from, std::size_t to) const
     {
@@ -375,7 +377,7 @@ public:
     std::size_t lineEnd(std::size_t from) const
     {
         const std::size_t near = std::min(size(), from + kNearUnits);
-        const std::size_t end = scan::findEither<2>(bytes(), from, near, '\r', '\n', false, size());
+        const std::size_t end = scan::findEither<2, '\r', '\n'>(bytes(), from, near, false, size());
         return end == near && near != size() ? kNone : end;
     }
     std::size_t linesFrom() const { return _linesFrom; }
