@@ -27,7 +27,7 @@ struct Line {
 };
 
 // Lines end at CR, LF or CR LF; the last one needs no end. Near a line's start, the line
-// ends are found with a mask of the CR and LF among the next 64 bytes, kept for every
+// ends are found with a mask of the CR and LF among the next 64 units, kept for every
 // line that starts and ends inside it (with SSE2; else one scan for both characters).
 // Past a few such blocks, the next CR and the next LF are each found with memchr and kept
 // until the reading passes them, so a file with only one kind of line end is scanned once
@@ -47,8 +47,8 @@ public:
         // Most lines end inside the mask where the last one ended.
         const std::size_t offset = _next - _maskFrom;
         std::uint64_t ends = 0;
-        if (_next >= _maskFrom && offset < kBlock && (ends = _mask >> offset * kUnit) != 0)
-            end = _next + static_cast<std::size_t>(__builtin_ctzll(ends)) / kUnit;
+        if (_next >= _maskFrom && offset < kBlock && (ends = _mask >> offset) != 0)
+            end = _next + static_cast<std::size_t>(__builtin_ctzll(ends));
         else
 #endif
             end = endPastMask(_next);
@@ -63,7 +63,7 @@ public:
 
 private:
     static constexpr std::size_t kUnit = Text::kUnitBytes;
-    static constexpr std::size_t kBlock = 64 / kUnit; // the units a mask covers
+    static constexpr std::size_t kBlock = 64; // the units a mask covers
 
     // The first CR or LF at or after from, or size(), where the mask holds none of it.
     QZ_REGFILE_COLD std::size_t endPastMask(std::size_t from)
@@ -79,7 +79,7 @@ private:
             _maskFrom = from;
             _mask = scan::lineEndMask<kUnit>(_text.unitBytes(), from);
             if (_mask != 0)
-                return from + static_cast<std::size_t>(__builtin_ctzll(_mask)) / kUnit;
+                return from + static_cast<std::size_t>(__builtin_ctzll(_mask));
         }
         return farEnd(from);
 #else

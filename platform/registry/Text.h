@@ -155,20 +155,24 @@ std::size_t findLast(const char* data, std::size_t from, std::size_t to, const N
 }
 
 #if defined(__SSE2__)
-// The CR and LF among the 64 bytes at data + from * kSize, as a mask with one bit for each
-// byte (both bits of a 16-bit unit are set together).
+// The CR and LF among the 64 units at data + from * kSize, as a mask with one bit for each
+// unit.
 template <std::size_t kSize>
 std::uint64_t lineEndMask(const char* data, std::size_t from)
 {
     const char* at = data + from * kSize;
     const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
     const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
+    auto hits = [&](int i) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
+        return kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))
+                          : _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf));
+    };
     std::uint64_t mask = 0;
     for (int i = 0; i < 4; ++i) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
-        const __m128i hits = kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))
-                                        : _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf));
-        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hits))) << (16 * i);
+        // Two blocks of 16-bit results narrow to one of a byte for each unit.
+        const __m128i units = kSize == 1 ? hits(i) : _mm_packs_epi16(hits(2 * i), hits(2 * i + 1));
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(units))) << (16 * i);
     }
     return mask;
 }
@@ -313,8 +317,14 @@ public:
     const char* unitBytes() const { return _bytes.data(); }
     Unit operator[](std::size_t i) const
     {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        Unit unit;
+        std::memcpy(&unit, _bytes.data() + 2 * i, 2);
+        return unit;
+#else
         return static_cast<Unit>(static_cast<unsigned char>(_bytes[2 * i]) |
                                  static_cast<unsigned char>(_bytes[2 * i + 1]) << 8);
+#endif
     }
     std::size_t find(Unit c, std::size_t from, std::size_t to) const
     {
