@@ -756,7 +756,7 @@ private:
 
     static inline const std::u16string kClassesPath[] = {u"SOFTWARE", u"CLASSES"};
 
-    const Text& _text;
+    const Text _text; // a copy of the view (a pointer and a size): reads need no indirection
     const Target& _target;
     Encoding _encoding;
     LineReader<Text> _lines;

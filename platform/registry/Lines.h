@@ -100,7 +100,7 @@ private:
         return std::min(_cr, _lf);
     }
 
-    const Text& _text;
+    const Text _text; // a copy of the view (a pointer and a size): reads need no indirection
     std::size_t _next;
     std::size_t _cr = 0;
     std::size_t _lf = 0;
