@@ -18,7 +18,13 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 using qz::regfile::queryValue;
@@ -511,12 +517,18 @@ ThreeWays threeWays(const std::string& header, const std::string& end, const std
     return {header + end + lines, withAccent, utf16File(withAccent)};
 }
 
+// Each file is read from a copy of exactly its size, so that the sanitizer sees any read
+// past its end.
 void expectEveryWay(const ThreeWays& file, const std::string& key, const std::string& name, const std::string& want,
                     const std::string& what)
 {
-    EXPECT_EQ(hexBytes(queryValueIn(file.cp1252, key, name, kBufferSize)), want) << what << " (code page 1252)";
-    EXPECT_EQ(hexBytes(utf8(file.utf8, key, name)), want) << what << " (UTF-8)";
-    EXPECT_EQ(hexBytes(utf8(file.utf16, key, name)), want) << what << " (UTF-16)";
+    auto read = [&](const std::string& text, Encoding encoding) {
+        const std::vector<char> exact(text.begin(), text.end());
+        return hexBytes(queryValueIn(std::string_view(exact.data(), exact.size()), key, name, kBufferSize, encoding));
+    };
+    EXPECT_EQ(read(file.cp1252, Encoding::Cp1252), want) << what << " (code page 1252)";
+    EXPECT_EQ(read(file.utf8, Encoding::Utf8), want) << what << " (UTF-8)";
+    EXPECT_EQ(read(file.utf16, Encoding::Utf8), want) << what << " (UTF-16)";
 }
 
 void expectKeyEveryWay(const ThreeWays& file, const std::string& key, bool want, const std::string& what)
@@ -682,3 +694,92 @@ TEST(RegistryFileScans, HexDataOfEveryLengthAndEveryFlaw)
         }
     }
 }
+
+// Lines of every length one after another, so that line ends fall at every place of the
+// blocks that the line reader scans together, and files that end at every distance from
+// the last block, with the closing quote as their last character.
+TEST(RegistryFileScans, LineEndsAtEveryPlaceOfAScannedBlock)
+{
+    for (const std::string end : {"\r", "\n", "\r\n"}) {
+        std::string lines = "[" + kKey + "]" + end;
+        for (std::size_t n = 0; n < 140; ++n)
+            lines += "\"v" + std::to_string(n) + "\"=\"" + std::string(n, 'x') + "\"" + end;
+        const ThreeWays file = threeWays(kVersion5, end, lines);
+        for (std::size_t n = 0; n < 140; ++n)
+            expectEveryWay(file, kKey, "v" + std::to_string(n), hexBytes(withTerminator(std::string(n, 'x'))),
+                           "v" + std::to_string(n));
+        for (std::size_t tail = 0; tail < 70; ++tail) {
+            const ThreeWays ending = threeWays(kVersion5, end, lines + "\"w\"=\"" + std::string(tail, 'y') + "\"");
+            expectEveryWay(ending, kKey, "w", hexBytes(withTerminator(std::string(tail, 'y'))),
+                           "last line of " + std::to_string(tail));
+        }
+    }
+}
+
+// Escapes at every place of quoted names and data, around the stretch that one scan for
+// the closing quote covers, with and without a line end after the closing quote; without
+// a closing quote, one on the next line does not count.
+TEST(RegistryFileScans, EscapesAtEveryPlaceOfQuotedText)
+{
+    const std::pair<std::string, std::string> escapes[] = {{"\\\"", "\""}, {"\\\\", "\\"}, {"\\n", "\n"}, {"\\r", "\r"}};
+    for (std::size_t length = 0; length <= 34; ++length) {
+        const std::string open = "[" + kKey + "]\r\n\"v\"=\"" + std::string(length, 'a');
+        expectEveryWay(threeWays(kVersion5, "\r\n", open + "\r\n\";\r\n"), kKey, "v", "absent",
+                       "no closing quote after " + std::to_string(length));
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const auto& [escaped, plain] : escapes) {
+                const std::string text = std::string(at, 'a') + escaped + std::string(length - at, 'b');
+                const std::string want = std::string(at, 'a') + plain + std::string(length - at, 'b');
+                for (const std::string after : {"", "\r\n"}) {
+                    const std::string what = text + (after.empty() ? " at the file's end" : "");
+                    expectEveryWay(threeWays(kVersion5, "\r\n", "[" + kKey + "]\r\n\"v\"=\"" + text + "\"" + after),
+                                   kKey, "v", hexBytes(withTerminator(want)), "data " + what);
+                    expectEveryWay(threeWays(kVersion5, "\r\n", "[" + kKey + "]\r\n\"" + text + "\"=\"x\"" + after),
+                                   kKey, want, "7800", "name " + what);
+                }
+            }
+        }
+    }
+}
+
+// A key line or a value name that is read again is compared with the last ones read; lines
+// of the same length that differ in any one character must each do what they say.
+TEST(RegistryFileScans, RepeatedLinesDifferingInOneCharacterAreToldApart)
+{
+    for (std::size_t length = 1; length <= 40; ++length) {
+        const std::string key = kKey + "\\" + std::string(length, 'k');
+        const std::string line = "[" + key + "]\r\n";
+        for (std::size_t at = 1; at + 3 < line.size(); ++at) {
+            std::string other = line;
+            other[at] = '#';
+            const ThreeWays file = threeWays(kVersion5, "\r\n", line + "\"v\"=\"1\"\r\n" + other + "\"v\"=\"2\"\r\n");
+            expectEveryWay(file, key, "v", "3100", "key line " + other);
+        }
+        const std::string name(length, 'n');
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string other = name;
+            other[at] = '#';
+            const ThreeWays file = threeWays(kVersion5, "\r\n",
+                                             "[" + kKey + "]\r\n\"" + name + "\"=\"1\"\r\n\"" + other + "\"=\"2\"\r\n");
+            expectEveryWay(file, kKey, name, "3100", "value name " + other);
+        }
+    }
+}
+
+#if !defined(_WIN32)
+// A file that reports no size, as a pipe does, is read to its end however long it is.
+TEST(RegistryFile, AFileWithoutASizeIsReadToItsEnd)
+{
+    const fs::path fifo = fs::temp_directory_path() / ("qz-registry-fifo-" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string text = kVersion5 + "\r\n[" + kKey + "]\r\n\"v\"=\"first\"\r\n";
+    while (text.size() < 300000)
+        text += "; a comment line that only makes the file longer than a few reading chunks\r\n";
+    text += "\"v\"=\"last\"\r\n";
+    std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << text; });
+    const std::optional<std::string> value = queryValue(fifo.string(), kKey, "v", kBufferSize);
+    writer.join();
+    fs::remove(fifo);
+    EXPECT_EQ(hexBytes(value), "6c61737400");
+}
+#endif
