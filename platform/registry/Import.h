@@ -470,6 +470,8 @@ private:
     // A setting is read into the slot that does not hold the wanted value's, and stays
     // there when it is the wanted value's: settings are never copied while the file is read.
     Setting& spareSetting() { return _settings[_found == 0 ? 1 : 0]; }
+    // The setting, read into the spare slot, is now the wanted value's.
+    void keep(const Setting& setting) { _found = &setting == &_settings[0] ? 0 : 1; }
 
     void place(Setting& setting, Setting::Form form, std::uint32_t type, std::size_t begin, std::size_t end) const
     {
@@ -513,7 +515,7 @@ private:
         if (parse == Parse::Stop)
             _stopped = true;
         else if (parse == Parse::Valid && wanted)
-            _found = &setting == &_settings[0] ? 0 : 1;
+            keep(setting);
     }
 
     // hex(N): N is read by wcstoul, so blanks and a sign may lead it; a second character
@@ -750,7 +752,7 @@ private:
         if (_open == Open::Wanted && _target.name.empty()) {
             Setting& setting = spareSetting();
             place(setting, Setting::Form::Plain, kRegSz, p, line.end);
-            _found = &setting == &_settings[0] ? 0 : 1;
+            keep(setting);
         }
     }
 
