@@ -695,6 +695,32 @@ TEST(RegistryFileScans, HexDataOfEveryLengthAndEveryFlaw)
     }
 }
 
+// A long run of bytes is read many at a time in 8-bit files and one by one in UTF-16 ones:
+// every character at every place of such a run, wherever it falls in the blocks read
+// together, gives the same in both (characters 0xA0-0xFF stand for themselves in code
+// page 1252 as in UTF-16).
+TEST(RegistryFileScans, EveryCharacterAtEveryPlaceOfALongHexRun)
+{
+    std::string data;
+    for (int i = 0; i < 22; ++i)
+        data += std::string(i ? "," : "") + (i % 3 == 0 ? "4a" : i % 3 == 1 ? "C0" : "9f");
+    const std::string head = kHeader + "[" + kKey + "]\r\n\"v\"=hex:";
+    for (int c = 1; c < 0x100; ++c) {
+        if (c >= 0x80 && c < 0xA0)
+            continue;
+        for (std::size_t at = 0; at < data.size(); ++at) {
+            std::string flawed = data;
+            flawed[at] = static_cast<char>(c);
+            std::u16string wide = utf16Of(head);
+            for (const char byte : flawed + "\r\n")
+                wide += static_cast<char16_t>(static_cast<unsigned char>(byte));
+            const std::string want = hexBytes(utf8(utf16File(wide), kKey, "v"));
+            ASSERT_EQ(hexBytes(queryValueIn(head + flawed + "\r\n", kKey, "v", kBufferSize)), want)
+                << "character " << c << " at " << at;
+        }
+    }
+}
+
 // Lines of every length one after another, so that line ends fall at every place of the
 // blocks that the line reader scans together, and files that end at every distance from
 // the last block, with the closing quote as their last character.
