@@ -62,7 +62,7 @@ enum class Header { None, Win31, Version4, Version5 };
 template <class Text>
 Header readHeader(const Text& text, std::size_t begin, std::size_t end)
 {
-    while (begin < end && isBlank(text[begin]))
+    while (begin < end && isBlank(text.ascii(begin)))
         ++begin;
     auto is = [&](std::string_view expected) {
         std::size_t k = 0;
@@ -229,15 +229,15 @@ private:
     void regeditLine(const Line& line)
     {
         std::size_t p = line.begin;
-        while (p < line.end && isBlank(_text[p]))
+        while (p < line.end && isBlank(_text.ascii(p)))
             ++p;
         if (p == line.end)
             return;
-        if (_text[p] == '[')
+        if (_text.ascii(p) == '[')
             keyLine(p + 1, line.end);
-        else if (_text[p] == '@')
+        else if (_text.ascii(p) == '@')
             valueData(_target.name.empty(), p + 1, line.end);
-        else if (_text[p] == '"')
+        else if (_text.ascii(p) == '"')
             quotedValue(p + 1, line.end);
     }
 
@@ -245,7 +245,7 @@ private:
     // right after '[', changes nothing, so values still go to the key opened before.
     void keyLine(std::size_t begin, std::size_t end)
     {
-        if (begin < end && isBlank(_text[begin]))
+        if (begin < end && isBlank(_text.ascii(begin)))
             return;
         const std::size_t close = _text.findLast(']', begin, end);
         if (close == kNone)
@@ -260,7 +260,7 @@ private:
         if (!memo) {
             memo = &_memos[_nextMemo];
             _nextMemo ^= 1;
-            *memo = {begin, length, begin < close && _text[begin] == '-' ? deleteOutcome(begin + 1, close)
+            *memo = {begin, length, begin < close && _text.ascii(begin) == '-' ? deleteOutcome(begin + 1, close)
                                                                           : openOutcome(begin, close)};
         }
         apply(memo->outcome);
@@ -333,7 +333,7 @@ private:
     KeyOutcome deleteOutcome(std::size_t begin, std::size_t end) const
     {
         KeyOutcome outcome;
-        if (begin == end || (_text[begin] != 'H' && _text[begin] != 'h'))
+        if (begin == end || (_text.ascii(begin) != 'H' && _text.ascii(begin) != 'h'))
             return outcome;
         std::size_t below = kNone;
         const Root root = parseRoot(_text, begin, end, below);
@@ -367,9 +367,9 @@ private:
         std::size_t length = 0;
         bool same = true;
         std::size_t p = begin;
-        while (same && p < end && _text[p] != '"') {
-            const bool escape = _text[p] == '\\';
-            if (escape && (++p == end || _text[p] == '0'))
+        while (same && p < end && _text.ascii(p) != '"') {
+            const bool escape = _text.ascii(p) == '\\';
+            if (escape && (++p == end || _text.ascii(p) == '0'))
                 return;
             Unit units[2] = {_text[p], 0};
             std::size_t count = 1;
@@ -408,9 +408,9 @@ private:
         if (end - p <= 16) {
             for (;;) {
                 const std::size_t stop = _text.template findEither<'"', '\\'>(p, end);
-                if (stop == end || _text[stop] == '"')
+                if (stop == end || _text.ascii(stop) == '"')
                     return stop;
-                if (stop + 1 == end || _text[stop + 1] == '0')
+                if (stop + 1 == end || _text.ascii(stop + 1) == '0')
                     return kNone;
                 p = stop + 2;
             }
@@ -418,7 +418,7 @@ private:
         std::size_t quote = _text.find('"', p, end);
         std::size_t slash = _text.find('\\', p, quote);
         while (slash < quote) {
-            if (slash + 1 == end || _text[slash + 1] == '0')
+            if (slash + 1 == end || _text.ascii(slash + 1) == '0')
                 return kNone;
             p = slash + 2;
             if (quote < p)
@@ -433,17 +433,17 @@ private:
     // After the name: blanks, '=', blanks, then the data with trailing blanks cut off.
     void valueData(bool wanted, std::size_t p, std::size_t end)
     {
-        while (p < end && isBlank(_text[p]))
+        while (p < end && isBlank(_text.ascii(p)))
             ++p;
-        if (p == end || _text[p] != '=')
+        if (p == end || _text.ascii(p) != '=')
             return;
         ++p;
-        while (p < end && isBlank(_text[p]))
+        while (p < end && isBlank(_text.ascii(p)))
             ++p;
-        while (end > p && isBlank(_text[end - 1]))
+        while (end > p && isBlank(_text.ascii(end - 1)))
             --end;
         wanted = wanted && _open == Open::Wanted;
-        if (p < end && _text[p] == '-')
+        if (p < end && _text.ascii(p) == '-')
             deleteValue(wanted, p + 1, end);
         else
             typedData(wanted, p, end);
@@ -451,9 +451,9 @@ private:
 
     void deleteValue(bool wanted, std::size_t p, std::size_t end)
     {
-        while (p < end && isBlank(_text[p]))
+        while (p < end && isBlank(_text.ascii(p)))
             ++p;
-        if (wanted && (p == end || _text[p] == ';'))
+        if (wanted && (p == end || _text.ascii(p) == ';'))
             _found = -1;
     }
 
@@ -489,7 +489,7 @@ private:
         Parse parse = Parse::Invalid;
         if (p == end)
             return;
-        switch (_text[p]) {
+        switch (_text.ascii(p)) {
         case '"':
             place(setting, Setting::Form::Quoted, kRegSz, p + 1, end);
             parse = quotedData(p + 1, end);
@@ -524,10 +524,10 @@ private:
     {
         if (p == end)
             return false;
-        if (const std::size_t second = _text.after(p); second < end && (_text[second] == 'x' || _text[second] == 'X'))
+        if (const std::size_t second = _text.after(p); second < end && (_text.ascii(second) == 'x' || _text.ascii(second) == 'X'))
             return false;
         const Number type = readHexNumber(_text, p, end, _outOfRange);
-        if (end - type.end < 2 || _text[type.end] != ')' || _text[type.end + 1] != ':')
+        if (end - type.end < 2 || _text.ascii(type.end) != ')' || _text.ascii(type.end + 1) != ':')
             return false;
         if (type.value == 0xFFFFFFFF && _outOfRange)
             return false;
@@ -550,10 +550,10 @@ private:
     template <class Units>
     static void unquote(const Units& text, std::size_t p, std::size_t end, std::u16string* out)
     {
-        for (; p < end && text[p] != '"'; ++p) {
+        for (; p < end && text.ascii(p) != '"'; ++p) {
             Unit c = text[p];
             if (c == '\\') {
-                if (++p == end || text[p] == '0')
+                if (++p == end || text.ascii(p) == '0')
                     return;
                 c = unescaped(text[p]);
             }
@@ -564,16 +564,16 @@ private:
     // After the data, only blanks or a ';' comment.
     Parse endOfData(std::size_t p, std::size_t end) const
     {
-        while (p < end && isBlank(_text[p]))
+        while (p < end && isBlank(_text.ascii(p)))
             ++p;
-        return p == end || _text[p] == ';' ? Parse::Valid : Parse::Invalid;
+        return p == end || _text.ascii(p) == ';' ? Parse::Valid : Parse::Invalid;
     }
 
     // dword: blanks, then one to eight hex digits (full-width ones too, though wcstoul
     // reads no full-width letter), then only blanks or a ';' comment; no digit reads as 0.
     Parse dwordData(std::size_t p, std::size_t end, std::string* out)
     {
-        while (p < end && isBlank(_text[p]))
+        while (p < end && isBlank(_text.ascii(p)))
             ++p;
         if (p == end)
             return Parse::Invalid;
@@ -582,9 +582,9 @@ private:
         for (; p < end && isHexDigit(_text[p]); p = _text.after(p))
             ++count;
         std::size_t rest = p;
-        while (rest < end && isBlank(_text[rest]))
+        while (rest < end && isBlank(_text.ascii(rest)))
             ++rest;
-        if (count > 8 || (rest < end && _text[rest] != ';'))
+        if (count > 8 || (rest < end && _text.ascii(rest) != ';'))
             return Parse::Invalid;
         if (out) {
             const std::uint32_t value = readHexNumber(_text, digits, p, _outOfRange).value;
@@ -670,8 +670,8 @@ private:
             if (!out)
                 s = skipHexRun(s, end, count);
             // The common form, two ASCII digits and a comma, in a tight loop.
-            for (int high, low; end - s >= 3 && (high = asciiHexValue(_text[s])) >= 0 &&
-                                (low = asciiHexValue(_text[s + 1])) >= 0 && _text[s + 2] == ',';
+            for (int high, low; end - s >= 3 && (high = asciiHexValue(_text.ascii(s))) >= 0 &&
+                                (low = asciiHexValue(_text.ascii(s + 1))) >= 0 && _text.ascii(s + 2) == ',';
                  s += 3) {
                 ++count;
                 if (out)
@@ -684,21 +684,21 @@ private:
                 return HexLine::Invalid;
             std::size_t p = byte.end;
             if (p == s) {
-                while (p < end && isBlank(_text[p]))
+                while (p < end && isBlank(_text.ascii(p)))
                     ++p;
-                if (p < end && _text[p] == '\\') {
+                if (p < end && _text.ascii(p) == '\\') {
                     after = p + 1;
                     return HexLine::Continued;
                 }
-                return p < end && _text[p] == ';' ? HexLine::Done : HexLine::Invalid;
+                return p < end && _text.ascii(p) == ';' ? HexLine::Done : HexLine::Invalid;
             }
             ++count;
             if (out)
                 out->push_back(static_cast<char>(byte.value));
-            if (p < end && _text[p] != ',') {
-                while (p < end && isBlank(_text[p]))
+            if (p < end && _text.ascii(p) != ',') {
+                while (p < end && isBlank(_text.ascii(p)))
                     ++p;
-                return p == end || _text[p] == ';' ? HexLine::Done : HexLine::Invalid;
+                return p == end || _text.ascii(p) == ';' ? HexLine::Done : HexLine::Invalid;
             }
             s = p < end ? p + 1 : p;
         }
@@ -722,9 +722,9 @@ private:
                 return Parse::Invalid;
             if (result == HexLine::Done)
                 break;
-            for (p = after; p < end && isBlank(_text[p]);)
+            for (p = after; p < end && isBlank(_text.ascii(p));)
                 ++p;
-            if (p < end && _text[p] != ';')
+            if (p < end && _text.ascii(p) != ';')
                 return Parse::Invalid;
             Line next;
             bool ended = false;
@@ -733,9 +733,9 @@ private:
                     ended = true;
                     break;
                 }
-                for (p = next.begin; p < next.end && isBlank(_text[p]);)
+                for (p = next.begin; p < next.end && isBlank(_text.ascii(p));)
                     ++p;
-                if (p < next.end && _text[p] != ';')
+                if (p < next.end && _text.ascii(p) != ';')
                     break;
             }
             if (ended)
@@ -759,11 +759,11 @@ private:
         while (keyEnd < line.end && !isSpace(_text[keyEnd]))
             keyEnd = _text.after(keyEnd);
         std::size_t p = keyEnd;
-        while (p < line.end && isBlank(_text[p]))
+        while (p < line.end && isBlank(_text.ascii(p)))
             ++p;
-        if (p < line.end && _text[p] == '=')
+        if (p < line.end && _text.ascii(p) == '=')
             ++p;
-        if (p < line.end && _text[p] == ' ')
+        if (p < line.end && _text.ascii(p) == ' ')
             ++p;
         openKey(line.begin, keyEnd);
         if (_open == Open::Wanted && _target.name.empty()) {

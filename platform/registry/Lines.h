@@ -56,7 +56,7 @@ public:
         if (end == size)
             _next = kNone;
         else
-            _next = end + (_text[end] == '\r' && end + 1 < size && _text[end + 1] == '\n' ? 2 : 1);
+            _next = end + (_text.ascii(end) == '\r' && end + 1 < size && _text.ascii(end + 1) == '\n' ? 2 : 1);
         return true;
     }
     std::size_t position() const { return _next; }

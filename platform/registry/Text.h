@@ -262,6 +262,10 @@ public:
     // regedit reads the first two bytes apart from the lines, so they never end one.
     std::size_t linesFrom() const { return 2; }
     bool isAsciiAt(std::size_t i) const { return static_cast<unsigned char>(_bytes[i]) < 0x80; }
+    // The unit at i for a test against ASCII characters only (isBlank, ==): the byte as it
+    // stands, since neither 8-bit encoding reads anything beyond ASCII as an ASCII unit.
+    // A value of 0x80 or more says only that it is none of them.
+    Unit ascii(std::size_t i) const { return static_cast<unsigned char>(_bytes[i]); }
 
 protected:
     std::string_view _bytes;
@@ -352,6 +356,7 @@ public:
     }
     std::size_t linesFrom() const { return 0; }
     std::size_t after(std::size_t i) const { return i + 1; }
+    Unit ascii(std::size_t i) const { return (*this)[i]; }
 
 private:
     std::string_view _bytes;
@@ -392,6 +397,7 @@ public:
     }
     std::size_t linesFrom() const { return _linesFrom; }
     std::size_t after(std::size_t i) const { return i + 1; }
+    Unit ascii(std::size_t i) const { return _units[i]; }
 
 private:
     const char* bytes() const { return reinterpret_cast<const char*>(_units.data()); }
