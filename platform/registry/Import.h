@@ -228,9 +228,7 @@ private:
 
     void regeditLine(const Line& line)
     {
-        std::size_t p = line.begin;
-        while (p < line.end && isBlank(_text.ascii(p)))
-            ++p;
+        const std::size_t p = skipBlanks(line.begin, line.end);
         if (p == line.end)
             return;
         if (_text.ascii(p) == '[')
@@ -433,13 +431,11 @@ private:
     // After the name: blanks, '=', blanks, then the data with trailing blanks cut off.
     void valueData(bool wanted, std::size_t p, std::size_t end)
     {
-        while (p < end && isBlank(_text.ascii(p)))
-            ++p;
+        p = skipBlanks(p, end);
         if (p == end || _text.ascii(p) != '=')
             return;
         ++p;
-        while (p < end && isBlank(_text.ascii(p)))
-            ++p;
+        p = skipBlanks(p, end);
         while (end > p && isBlank(_text.ascii(end - 1)))
             --end;
         wanted = wanted && _open == Open::Wanted;
@@ -451,10 +447,17 @@ private:
 
     void deleteValue(bool wanted, std::size_t p, std::size_t end)
     {
-        while (p < end && isBlank(_text.ascii(p)))
-            ++p;
+        p = skipBlanks(p, end);
         if (wanted && (p == end || _text.ascii(p) == ';'))
             _found = -1;
+    }
+
+    // The first place in [p, end) that holds no blank, or end.
+    std::size_t skipBlanks(std::size_t p, std::size_t end) const
+    {
+        while (p < end && isBlank(_text.ascii(p)))
+            ++p;
+        return p;
     }
 
     bool startsWith(std::size_t p, std::size_t end, std::string_view tag) const
@@ -564,8 +567,7 @@ private:
     // After the data, only blanks or a ';' comment.
     Parse endOfData(std::size_t p, std::size_t end) const
     {
-        while (p < end && isBlank(_text.ascii(p)))
-            ++p;
+        p = skipBlanks(p, end);
         return p == end || _text.ascii(p) == ';' ? Parse::Valid : Parse::Invalid;
     }
 
@@ -573,17 +575,14 @@ private:
     // reads no full-width letter), then only blanks or a ';' comment; no digit reads as 0.
     Parse dwordData(std::size_t p, std::size_t end, std::string* out)
     {
-        while (p < end && isBlank(_text.ascii(p)))
-            ++p;
+        p = skipBlanks(p, end);
         if (p == end)
             return Parse::Invalid;
         const std::size_t digits = p;
         std::size_t count = 0;
         for (; p < end && isHexDigit(_text[p]); p = _text.after(p))
             ++count;
-        std::size_t rest = p;
-        while (rest < end && isBlank(_text.ascii(rest)))
-            ++rest;
+        const std::size_t rest = skipBlanks(p, end);
         if (count > 8 || (rest < end && _text.ascii(rest) != ';'))
             return Parse::Invalid;
         if (out) {
@@ -684,8 +683,7 @@ private:
                 return HexLine::Invalid;
             std::size_t p = byte.end;
             if (p == s) {
-                while (p < end && isBlank(_text.ascii(p)))
-                    ++p;
+                p = skipBlanks(p, end);
                 if (p < end && _text.ascii(p) == '\\') {
                     after = p + 1;
                     return HexLine::Continued;
@@ -696,8 +694,7 @@ private:
             if (out)
                 out->push_back(static_cast<char>(byte.value));
             if (p < end && _text.ascii(p) != ',') {
-                while (p < end && isBlank(_text.ascii(p)))
-                    ++p;
+                p = skipBlanks(p, end);
                 return p == end || _text.ascii(p) == ';' ? HexLine::Done : HexLine::Invalid;
             }
             s = p < end ? p + 1 : p;
@@ -722,8 +719,7 @@ private:
                 return Parse::Invalid;
             if (result == HexLine::Done)
                 break;
-            for (p = after; p < end && isBlank(_text.ascii(p));)
-                ++p;
+            p = skipBlanks(after, end);
             if (p < end && _text.ascii(p) != ';')
                 return Parse::Invalid;
             Line next;
@@ -733,8 +729,7 @@ private:
                     ended = true;
                     break;
                 }
-                for (p = next.begin; p < next.end && isBlank(_text.ascii(p));)
-                    ++p;
+                p = skipBlanks(next.begin, next.end);
                 if (p < next.end && _text.ascii(p) != ';')
                     break;
             }
@@ -758,9 +753,7 @@ private:
         std::size_t keyEnd = line.begin;
         while (keyEnd < line.end && !isSpace(_text[keyEnd]))
             keyEnd = _text.after(keyEnd);
-        std::size_t p = keyEnd;
-        while (p < line.end && isBlank(_text.ascii(p)))
-            ++p;
+        std::size_t p = skipBlanks(keyEnd, line.end);
         if (p < line.end && _text.ascii(p) == '=')
             ++p;
         if (p < line.end && _text.ascii(p) == ' ')
