@@ -1,6 +1,8 @@
 // registry_file_test.cpp - the registry export file reader: the expectation files recorded from Wine, caller-side limits, hostile input and cost.
 #include "platform/registry/RegistryFile.h"
 
+#include "platform/registry/Lines.h"
+
 #include "support/RegistryExpectations.h"
 
 #include <gtest/gtest.h>
@@ -739,6 +741,101 @@ TEST(RegistryFileScans, LineEndsAtEveryPlaceOfAScannedBlock)
             expectEveryWay(ending, kKey, "w", hexBytes(withTerminator(std::string(tail, 'y'))),
                            "last line of " + std::to_string(tail));
         }
+    }
+}
+
+namespace {
+
+// regedit's line buffer read one character at a time: loads of up to one character less
+// than the room left after the unfinished line, each cut at its first NUL; the buffer
+// doubles when fewer than three characters are left. The text that the reader keeps.
+std::string lineBufferByCharacters(const std::string& contents, bool wide)
+{
+    const std::size_t unitBytes = wide ? 2 : 1;
+    const std::size_t units = (contents.size() - 2) / unitBytes;
+    auto unit = [&](std::size_t i) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(contents.data()) + 2 + i * unitBytes;
+        return wide ? unsigned{bytes[0]} | unsigned{bytes[1]} << 8 : unsigned{bytes[0]};
+    };
+    std::string out = contents.substr(0, 2);
+    auto put = [&](unsigned c) {
+        out += static_cast<char>(c & 0xFF);
+        if (wide)
+            out += static_cast<char>(c >> 8);
+    };
+    std::size_t capacity = 4096;
+    std::size_t length = 0;
+    std::size_t at = 0;
+    for (;;) {
+        if (capacity - length < 3)
+            capacity *= 2;
+        const std::size_t count = std::min(capacity - length - 1, units - at);
+        if (count == 0) {
+            put('\n');
+            return out;
+        }
+        const std::size_t end = at + count;
+        for (std::size_t i = at; i < end && unit(i) != 0; ++i) {
+            if (unit(i) == '\r' || unit(i) == '\n') {
+                if (unit(i) == '\r' && i + 1 < end && unit(i + 1) == '\n')
+                    ++i;
+                put('\n');
+                length = 0;
+            } else {
+                put(unit(i));
+                ++length;
+            }
+        }
+        at = end;
+    }
+}
+
+std::string asUnits(const std::vector<unsigned>& units, bool wide)
+{
+    std::string out = wide ? std::string("\xFF\xFE", 2) : std::string("ab");
+    for (unsigned c : units) {
+        out += static_cast<char>(c & 0xFF);
+        if (wide)
+            out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+} // namespace
+
+// The replay of the line buffer keeps what regedit's reading one character at a time
+// keeps: stops and near-stops (characters below 14, UTF-16 units whose one byte is a
+// stop) at every place of the blocks it scans together, and NUL after lines of every
+// length around the buffer's sizes.
+TEST(RegistryFileScans, LineBufferReplayKeepsWhatReadingByCharactersKeeps)
+{
+    auto expectSame = [](const std::vector<unsigned>& units, bool wide, const std::string& what) {
+        const std::string contents = asUnits(units, wide);
+        std::string replayed = contents;
+        qz::regfile::replayLineBuffer(replayed, wide);
+        EXPECT_EQ(replayed, lineBufferByCharacters(contents, wide)) << what << (wide ? ", UTF-16" : ", 8-bit");
+    };
+    for (const bool wide : {false, true}) {
+        std::vector<unsigned> placed = {0, '\r', '\n', '\t', 1, 12, 13, 14, 0xFF};
+        if (wide)
+            placed.insert(placed.end(), {0x0D00, 0x0A00, 0x010D, 0x010A, 0x0D0D, 0x0100, 0xFFFF});
+        for (const unsigned c : placed)
+            for (std::size_t place = 0; place < 140; ++place) {
+                std::vector<unsigned> units(140, 'x');
+                units[place] = c;
+                units.insert(units.end(), {'\r', '\n', 'y', 0, 'z', '\r'});
+                expectSame(units, wide, "character " + std::to_string(c) + " at " + std::to_string(place));
+            }
+        for (const std::size_t length : {4093u, 4094u, 4095u, 4096u, 4097u, 8190u, 8191u, 8192u, 8193u, 16384u})
+            for (const std::size_t gap : {0u, 1u, 2u, 3u, 17u}) {
+                std::vector<unsigned> units(length, 'x');
+                for (int i = 0; i < 40; ++i) {
+                    units.insert(units.end(), gap, 'a');
+                    units.push_back(0);
+                }
+                units.insert(units.end(), {'\r', '\n', 'e', 'n', 'd'});
+                expectSame(units, wide, std::to_string(length) + " then NUL every " + std::to_string(gap + 1));
+            }
     }
 }
 

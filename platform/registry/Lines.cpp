@@ -109,22 +109,37 @@ private:
         const __m128i zero = _mm_setzero_si128();
         const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
         const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
-        auto hits = [&](std::size_t at) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + at * kSize));
-            return kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, zero),
-                                             _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))
-                              : _mm_or_si128(_mm_cmpeq_epi16(block, zero),
-                                             _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf)));
+        const __m128i thirteen = kSize == 1 ? _mm_set1_epi8(13) : _mm_set1_epi16(13);
+        auto load = [&](std::size_t at) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + at * kSize));
         };
-        // Sixty-four bytes to a test while none of them stops, then the block that does.
+        // The units below 14 (tabs, say, besides the three stops): one subtraction that
+        // stops at zero and one compare.
+        auto low = [&](std::size_t at) {
+            return kSize == 1 ? _mm_cmpeq_epi8(_mm_subs_epu8(load(at), thirteen), zero)
+                              : _mm_cmpeq_epi16(_mm_subs_epu16(load(at), thirteen), zero);
+        };
+        auto stops = [&](std::size_t at) {
+            const __m128i block = load(at);
+            return _mm_movemask_epi8(
+                kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, zero),
+                                          _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))
+                           : _mm_or_si128(_mm_cmpeq_epi16(block, zero),
+                                          _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf))));
+        };
+        // Sixty-four bytes to a test of whether any unit is below 14; where one is, the
+        // four blocks are looked at for the stops themselves.
         for (; end - p >= 4 * perBlock; p += 4 * perBlock) {
-            const __m128i any = _mm_or_si128(_mm_or_si128(hits(p), hits(p + perBlock)),
-                                             _mm_or_si128(hits(p + 2 * perBlock), hits(p + 3 * perBlock)));
-            if (_mm_movemask_epi8(any) != 0)
-                break;
+            const __m128i any =
+                _mm_or_si128(_mm_or_si128(low(p), low(p + perBlock)), _mm_or_si128(low(p + 2 * perBlock), low(p + 3 * perBlock)));
+            if (_mm_movemask_epi8(any) == 0)
+                continue;
+            for (std::size_t at = p; at < p + 4 * perBlock; at += perBlock)
+                if (const int mask = stops(at))
+                    return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
         }
         for (; end - p >= perBlock; p += perBlock)
-            if (const int mask = _mm_movemask_epi8(hits(p)))
+            if (const int mask = stops(p))
                 return p + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / kSize;
 #endif
         constexpr std::size_t perWord = 8 / kSize;
