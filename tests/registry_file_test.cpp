@@ -546,20 +546,25 @@ const std::string kVersion5 = "Windows Registry Editor Version 5.00";
 
 // Line ends are found however long the lines are (around the lengths that one scan covers)
 // and whichever kind a file uses; a file without LF, or without CR, is read to its end.
+// The same after a NUL character (in a comment long enough to lose only its own text),
+// where the lines are what the replay of the line buffer leaves.
 TEST(RegistryFileScans, EveryKindOfLineEndAtEveryLineLength)
 {
     for (const std::string end : {"\r", "\n", "\r\n", "\n\r"}) {
-        std::string lines;
-        for (std::size_t length : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 254u, 255u, 256u, 257u, 258u, 1000u, 5000u})
-            lines += "\"v\"=\"" + std::string(length, 'c') + "\"" + end + "[" + kKey + "]" + end + "\"v\"=\"" +
-                     std::to_string(length) + "\"" + end + "[HKEY_LOCAL_MACHINE\\Other]" + end;
-        for (int i = 0; i < 3000; ++i)
-            lines += ";" + end;
-        lines += "[" + kKey + "]" + end + std::string(300, ' ') + "\"w\"=\"last\"";
-        const ThreeWays file = threeWays(kVersion5, end, lines);
-        const std::string name = end == "\r" ? "CR" : end == "\n" ? "LF" : end == "\r\n" ? "CR LF" : "LF CR";
-        expectEveryWay(file, kKey, "v", "3530303000", name);
-        expectEveryWay(file, kKey, "w", "6c61737400", name);
+        for (const bool nul : {false, true}) {
+            std::string lines = nul ? ";" + std::string(1, '\0') + std::string(5000, 'c') + end : "";
+            for (std::size_t length : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 254u, 255u, 256u, 257u, 258u, 1000u, 5000u})
+                lines += "\"v\"=\"" + std::string(length, 'c') + "\"" + end + "[" + kKey + "]" + end + "\"v\"=\"" +
+                         std::to_string(length) + "\"" + end + "[HKEY_LOCAL_MACHINE\\Other]" + end;
+            for (int i = 0; i < 3000; ++i)
+                lines += ";" + end;
+            lines += "[" + kKey + "]" + end + std::string(300, ' ') + "\"w\"=\"last\"";
+            const ThreeWays file = threeWays(kVersion5, end, lines);
+            const std::string name = std::string(end == "\r" ? "CR" : end == "\n" ? "LF" : end == "\r\n" ? "CR LF" : "LF CR") +
+                                     (nul ? " after NUL" : "");
+            expectEveryWay(file, kKey, "v", "3530303000", name);
+            expectEveryWay(file, kKey, "w", "6c61737400", name);
+        }
     }
     // CR then CR LF ends two lines, the second empty.
     expectEveryWay(threeWays(kVersion5, "\r\r\n", "[" + kKey + "]\r\r\n\"v\"=\"x\"\r\r\n"), kKey, "v", "7800", "CR CR LF");

@@ -89,8 +89,9 @@ Header readHeader(const Text& text, std::size_t begin, std::size_t end)
 template <class Text>
 class Importer {
 public:
-    Importer(const Text& text, const Target& target, Encoding encoding)
-        : _text(text), _target(target), _encoding(encoding), _lines(text, text.linesFrom())
+    // lfOnly: the text ends its lines with LF alone (LineReader).
+    Importer(const Text& text, const Target& target, Encoding encoding, bool lfOnly = false)
+        : _text(text), _target(target), _encoding(encoding), _lfOnly(lfOnly), _lines(text, text.linesFrom(), lfOnly)
     {
     }
 
@@ -166,7 +167,7 @@ public:
         std::string bytes;
         bytes.reserve(setting.bytes);
         Setting again = setting;
-        LineReader<Text> lines(_text, setting.nextLine);
+        LineReader<Text> lines(_text, setting.nextLine, _lfOnly);
         hexData(again, lines, &bytes);
         if (!isStringType(setting.type) || setting.begin == setting.end)
             return bytes;
@@ -771,6 +772,7 @@ private:
     const Text _text; // a copy of the view (a pointer and a size): reads need no indirection
     const Target& _target;
     Encoding _encoding;
+    bool _lfOnly;
     LineReader<Text> _lines;
     Open _open = Open::None;
     Setting _settings[2] = {};

@@ -31,11 +31,15 @@ struct Line {
 // line that starts and ends inside it (with SSE2; else one scan for both characters).
 // Past a few such blocks, the next CR and the next LF are each found with memchr and kept
 // until the reading passes them, so a file with only one kind of line end is scanned once
-// for the other.
+// for the other. Text that the replay of the line buffer left ends its lines with LF
+// alone (lfOnly), and is never scanned for CR.
 template <class Text>
 class LineReader {
 public:
-    LineReader(const Text& text, std::size_t from) : _text(text), _next(from) {}
+    LineReader(const Text& text, std::size_t from, bool lfOnly = false)
+        : _text(text), _next(from), _cr(lfOnly ? text.size() : 0), _crScanned(lfOnly)
+    {
+    }
 
     bool next(Line& line)
     {
@@ -92,19 +96,20 @@ private:
     QZ_REGFILE_COLD std::size_t farEnd(std::size_t from)
     {
         const std::size_t size = _text.size();
-        if (!_scanned || _cr < from)
+        if (!_crScanned || _cr < from)
             _cr = _text.find('\r', from, size);
-        if (!_scanned || _lf < from)
+        if (!_lfScanned || _lf < from)
             _lf = _text.find('\n', from, size);
-        _scanned = true;
+        _crScanned = _lfScanned = true;
         return std::min(_cr, _lf);
     }
 
     const Text _text; // a copy of the view (a pointer and a size): reads need no indirection
     std::size_t _next;
-    std::size_t _cr = 0;
+    std::size_t _cr;
     std::size_t _lf = 0;
-    bool _scanned = false;
+    bool _crScanned;
+    bool _lfScanned = false;
     std::size_t _maskFrom = kNone; // the first unit of the mask's block
     std::uint64_t _mask = 0;
 };

@@ -14,9 +14,9 @@ namespace {
 
 // Data that could not be longer than maxBytes is left undecoded: it would only be dropped.
 template <class Text>
-Inspection inspect(const Text& text, const Target& target, Encoding encoding, std::size_t maxBytes)
+Inspection inspect(const Text& text, const Target& target, Encoding encoding, std::size_t maxBytes, bool lfOnly)
 {
-    Importer<Text> importer(text, target, encoding);
+    Importer<Text> importer(text, target, encoding, lfOnly);
     const std::optional<Setting> setting = importer.run();
     Inspection found;
     found.exportFile = importer.exportFile();
@@ -36,7 +36,7 @@ const Target& unreachable()
 // The file read in the caller's encoding: UTF-16 as it is; 8-bit text in code page 1252,
 // or in UTF-8, both read in place. owned, when given, holds the same bytes as contents
 // and may be rewritten; otherwise a file with NUL characters is copied for the replay of
-// the line buffer.
+// the line buffer, whose text ends its lines with LF alone.
 Inspection inspectContents(std::string_view contents, char* owned, const std::optional<Target>& target,
                            Encoding encoding, std::size_t maxBytes = kNone)
 {
@@ -44,7 +44,8 @@ Inspection inspectContents(std::string_view contents, char* owned, const std::op
         return {};
     const bool wide = contents[0] == '\xFF' && contents[1] == '\xFE';
     std::string copy;
-    if (containsNul(contents, wide)) {
+    const bool replayed = containsNul(contents, wide);
+    if (replayed) {
         if (!owned) {
             copy.assign(contents);
             owned = copy.data();
@@ -55,11 +56,11 @@ Inspection inspectContents(std::string_view contents, char* owned, const std::op
     const Target& wanted = reachable ? *target : unreachable();
     Inspection found;
     if (wide)
-        found = inspect(WideText(contents), wanted, encoding, maxBytes);
+        found = inspect(WideText(contents), wanted, encoding, maxBytes, replayed);
     else if (encoding == Encoding::Cp1252)
-        found = inspect(NarrowText(contents), wanted, encoding, maxBytes);
+        found = inspect(NarrowText(contents), wanted, encoding, maxBytes, replayed);
     else
-        found = inspect(Utf8Text(contents), wanted, encoding, maxBytes);
+        found = inspect(Utf8Text(contents), wanted, encoding, maxBytes, replayed);
     if (!reachable)
         found = Inspection{found.exportFile, false, std::nullopt};
     return found;
