@@ -50,13 +50,21 @@ const LargeRegistry& largeRegistry();
 // memchr pass over its lines; the count of lines, or nothing after a short read.
 std::optional<std::size_t> readAndCountLines(const std::string& file);
 
-// A measured pair: the library's benchmark and the baseline it is held against.
+// A measured pair: the library's benchmark and the baseline it is held against. A paired
+// benchmark (library and baseline the same name) runs both in each of its iterations and
+// reports the library's CPU time as its time and the rest as counters (kPaired*).
 struct Pair {
     const char* label;
     const char* library;
     const char* baseline;
     double target; // the ratio not to exceed; 0 when there is none
 };
+
+// The counters of a paired benchmark: per iteration, the baseline's CPU time in seconds;
+// per repetition, the ratio of the CPU times and that of the wall times.
+inline constexpr const char* kPairedBaseline = "baseline";
+inline constexpr const char* kPairedRatio = "ratio";
+inline constexpr const char* kPairedWallRatio = "wall_ratio";
 
 const std::vector<Pair>& pairs();
 // Adds a pair to the table, for benchmarks registered at run time; the texts must outlive the run.

@@ -2,6 +2,8 @@
 // the median time of each over the repetitions, their ratio, and its target. The ratio
 // is taken of CPU times (user and system): on a shared machine they do not count the
 // time the process waits for a core, which wall times do; the wall ratio is shown too.
+// A paired benchmark measures both sides itself, and its ratio is the median of the
+// ratios of its repetitions.
 #include "Fixtures.h"
 
 #include <benchmark/benchmark.h>
@@ -32,11 +34,15 @@ public:
                 const double iterations = static_cast<double>(run.iterations);
                 _cpu[name].push_back(run.cpu_accumulated_time / iterations);
                 _wall[name].push_back(run.real_accumulated_time / iterations);
+                for (const auto& [counter, value] : run.counters)
+                    _counters[name + "/" + counter].push_back(value.value);
             } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
                 // With --benchmark_report_aggregates_only only the aggregates come here.
                 const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
                 _cpuMedian[name] = run.GetAdjustedCPUTime() / unit;
                 _wallMedian[name] = run.GetAdjustedRealTime() / unit;
+                for (const auto& [counter, value] : run.counters)
+                    _counterMedian[name + "/" + counter] = value.value;
             }
         }
     }
@@ -44,16 +50,21 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\nRatios, library / baseline, CPU time (medians over the repetitions):\n");
+        std::printf("\nRatios, library / baseline, CPU time (medians over the repetitions; of a paired\n"
+                    "benchmark, the median of its repetitions' ratios):\n");
         for (const qzbench::Pair& pair : qzbench::pairs()) {
-            const double library = median(_cpu, pair.library);
-            const double baseline = median(_cpu, pair.baseline);
+            const bool paired = std::string(pair.library) == pair.baseline;
+            // A paired benchmark's time is the library's CPU time, taken by hand.
+            const double library = paired ? median(_wall, pair.library) : median(_cpu, pair.library);
+            const double baseline =
+                paired ? counter(pair.library, qzbench::kPairedBaseline) : median(_cpu, pair.baseline);
             if (library <= 0 || baseline <= 0) {
                 std::printf("  %-52s not measured\n", pair.label);
                 continue;
             }
-            const double ratio = library / baseline;
-            const double wallRatio = median(_wall, pair.library) / median(_wall, pair.baseline);
+            const double ratio = paired ? counter(pair.library, qzbench::kPairedRatio) : library / baseline;
+            const double wallRatio = paired ? counter(pair.library, qzbench::kPairedWallRatio)
+                                            : median(_wall, pair.library) / median(_wall, pair.baseline);
             std::string verdict = "no target";
             if (pair.target > 0) {
                 char text[48];
@@ -75,9 +86,11 @@ private:
 
     double median(const Times& times, const std::string& name) const
     {
-        const std::map<std::string, double>& medians = &times == &_cpu ? _cpuMedian : _wallMedian;
-        if (const auto given = medians.find(name); given != medians.end())
-            return given->second;
+        if (&times != &_counters) {
+            const std::map<std::string, double>& medians = &times == &_cpu ? _cpuMedian : _wallMedian;
+            if (const auto given = medians.find(name); given != medians.end())
+                return given->second;
+        }
         const auto found = times.find(name);
         if (found == times.end() || found->second.empty())
             return 0;
@@ -85,6 +98,14 @@ private:
         std::sort(sorted.begin(), sorted.end());
         const std::size_t middle = sorted.size() / 2;
         return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+    }
+
+    double counter(const std::string& name, const char* counter) const
+    {
+        const std::string key = name + "/" + counter;
+        if (const auto given = _counterMedian.find(key); given != _counterMedian.end())
+            return given->second;
+        return median(_counters, key);
     }
 
     static std::string timeText(double seconds)
@@ -101,8 +122,10 @@ private:
 
     Times _cpu;
     Times _wall;
+    Times _counters; // by "benchmark/counter"
     std::map<std::string, double> _cpuMedian;
     std::map<std::string, double> _wallMedian;
+    std::map<std::string, double> _counterMedian;
 };
 
 } // namespace
