@@ -747,6 +747,18 @@ TEST(RegistryFileScans, LineEndsAtEveryPlaceOfAScannedBlock)
                            "last line of " + std::to_string(tail));
         }
     }
+    // UTF-16 units that hold a CR or LF byte (U+010D, U+010A, U+0D0A, U+0A0D, U+0D0D) end
+    // no line, wherever they fall in a block.
+    for (const std::string unit : {"\xC4\x8D", "\xC4\x8A", "\xE0\xB4\x8A", "\xE0\xA8\x8D", "\xE0\xB4\x8D"}) {
+        std::string lines = kVersion5 + "\r\n[" + kKey + "]\r\n";
+        for (std::size_t n = 0; n < 70; ++n)
+            lines += "\"v" + std::to_string(n) + "\"=\"" + std::string(n, 'x') + unit + unit + "\"\r\n";
+        const std::string file = utf16File(lines);
+        for (std::size_t n = 0; n < 70; ++n)
+            EXPECT_EQ(hexBytes(utf8(file, kKey, "v" + std::to_string(n))),
+                      hexBytes(withTerminator(std::string(n, 'x') + unit + unit)))
+                << hexBytes(unit) << " after " << n;
+    }
 }
 
 namespace {
@@ -842,6 +854,28 @@ TEST(RegistryFileScans, LineBufferReplayKeepsWhatReadingByCharactersKeeps)
                 expectSame(units, wide, std::to_string(length) + " then NUL every " + std::to_string(gap + 1));
             }
     }
+}
+
+// A NUL character is found wherever it is; in UTF-16 only a zero unit is one, not a zero
+// byte of a unit (U+0100, U+4100).
+TEST(RegistryFileScans, NulCharactersAreFoundAtEveryPlace)
+{
+    for (const bool wide : {false, true})
+        for (std::size_t size = 0; size < 150; ++size) {
+            std::vector<unsigned> units(size, wide ? 0x0100 : 'x');
+            for (std::size_t i = 1; wide && i < size; i += 2)
+                units[i] = 0x4100;
+            EXPECT_FALSE(qz::regfile::containsNul(asUnits(units, wide), wide)) << size << (wide ? ", UTF-16" : "");
+            for (std::size_t place = 0; place < size; ++place) {
+                std::vector<unsigned> withNul = units;
+                withNul[place] = 0;
+                EXPECT_TRUE(qz::regfile::containsNul(asUnits(withNul, wide), wide))
+                    << place << " of " << size << (wide ? ", UTF-16" : "");
+            }
+        }
+    // The two lead bytes are not text.
+    EXPECT_FALSE(qz::regfile::containsNul(std::string("\0\0abc", 5), false));
+    EXPECT_FALSE(qz::regfile::containsNul(std::string("\0\0a\0", 4), true));
 }
 
 // Escapes at every place of quoted names and data, around the stretch that one scan for

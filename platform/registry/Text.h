@@ -161,18 +161,17 @@ template <std::size_t kSize>
 std::uint64_t lineEndMask(const char* data, std::size_t from)
 {
     const char* at = data + from * kSize;
-    const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
-    const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
-    auto hits = [&](int i) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
-        return kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))
-                          : _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf));
-    };
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    auto load = [&](int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i)); };
     std::uint64_t mask = 0;
     for (int i = 0; i < 4; ++i) {
-        // Two blocks of 16-bit results narrow to one of a byte for each unit.
-        const __m128i units = kSize == 1 ? hits(i) : _mm_packs_epi16(hits(2 * i), hits(2 * i + 1));
-        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(units))) << (16 * i);
+        // Two blocks of 16-bit units narrow to a byte each, with signed saturation: a unit
+        // below 0x80 keeps its value and every other one becomes 0x7F or 0x80, so only CR
+        // and LF narrow to CR and LF.
+        const __m128i units = kSize == 1 ? load(i) : _mm_packs_epi16(load(2 * i), load(2 * i + 1));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(units, cr), _mm_cmpeq_epi8(units, lf));
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hits))) << (16 * i);
     }
     return mask;
 }
@@ -316,8 +315,8 @@ class WideText {
 public:
     static constexpr bool kEightBit = false;
     static constexpr std::size_t kUnitBytes = 2;
-    explicit WideText(std::string_view bytes) : _bytes(bytes.substr(2)) {}
-    std::size_t size() const { return _bytes.size() / 2; }
+    explicit WideText(std::string_view bytes) : _bytes(bytes.substr(2)), _size(_bytes.size() / 2) {}
+    std::size_t size() const { return _size; }
     const char* unitBytes() const { return _bytes.data(); }
     Unit operator[](std::size_t i) const
     {
@@ -360,6 +359,7 @@ public:
 
 private:
     std::string_view _bytes;
+    std::size_t _size; // in units
 };
 
 // 8-bit text already decoded (UTF-8 with escaped bytes, see decodeUtf8).
