@@ -2,7 +2,8 @@
 // 10 MB, each paired with a baseline of one read() of the same file and a memchr pass over
 // its lines: NUL characters behind lines of every length around the line buffer's sizes,
 // long hex continuations, the wanted key repeated, deep key paths, long names, and
-// non-ASCII names in UTF-8 and UTF-16 files.
+// non-ASCII names in UTF-8 and UTF-16 files; and the 133 KB file of one long line before
+// NUL characters that once took a second.
 #include "Fixtures.h"
 
 #include "platform/registry/RegistryFile.h"
@@ -220,6 +221,21 @@ const bool registered = [] {
             qzbench::addPair({names.back().c_str(), name.c_str(), name.c_str(), 3.0});
         }
     }
+    // The file that once took a second a lookup, as it was reported: one line of 32,765
+    // characters, then about 100 KB in which every other character is NUL.
+    static const Shape reported{"reported_133KB", [](std::size_t) {
+                                    std::string text = kHeader + "\"CORVAN_HOME\"=\"" + std::string(32765 - 15, 'x');
+                                    for (int i = 0; i < 50000; ++i)
+                                        text += std::string("\0a", 2);
+                                    return text;
+                                },
+                                kKey, "CORVAN_HOME"};
+    static const std::string reportedFile = fileFor(reported, 1, "file");
+    static const std::string reportedName = "registry_shape/reported_133KB";
+    benchmark::RegisterBenchmark(reportedName.c_str(), paired, &reported, &reportedFile)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    qzbench::addPair({"the reported file, 133KB", reportedName.c_str(), reportedName.c_str(), 3.0});
     static const std::string control = "registry_shape/control_1MB";
     benchmark::RegisterBenchmark(control.c_str(), paired, nullptr, &files[files.size() - 2])
         ->UseManualTime()
