@@ -843,16 +843,26 @@ TEST(RegistryFileScans, LineBufferReplayKeepsWhatReadingByCharactersKeeps)
                 units.insert(units.end(), {'\r', '\n', 'y', 0, 'z', '\r'});
                 expectSame(units, wide, "character " + std::to_string(c) + " at " + std::to_string(place));
             }
-        for (const std::size_t length : {4093u, 4094u, 4095u, 4096u, 4097u, 8190u, 8191u, 8192u, 8193u, 16384u})
-            for (const std::size_t gap : {0u, 1u, 2u, 3u, 17u}) {
-                std::vector<unsigned> units(length, 'x');
-                for (int i = 0; i < 40; ++i) {
-                    units.insert(units.end(), gap, 'a');
-                    units.push_back(0);
-                }
-                units.insert(units.end(), {'\r', '\n', 'e', 'n', 'd'});
-                expectSame(units, wide, std::to_string(length) + " then NUL every " + std::to_string(gap + 1));
-            }
+        // Runs of loads that start with NUL, of every length around the blocks that are
+        // passed over together, the run ended by a load that does not.
+        for (const std::size_t length : {4087u, 4089u, 4091u, 4092u, 4093u, 4094u, 4095u, 4096u, 4097u, 8190u, 8191u,
+                                         8192u, 8193u, 16384u})
+            for (const std::size_t gap : {0u, 1u, 2u, 3u, 7u, 17u})
+                for (const bool nulFirst : {false, true})
+                    for (const std::size_t count : {40u, 41u, 61u, 300u}) {
+                        std::vector<unsigned> units(length, 'x');
+                        for (std::size_t i = 0; i < count; ++i) {
+                            if (nulFirst)
+                                units.push_back(0);
+                            units.insert(units.end(), gap, 'a');
+                            if (!nulFirst)
+                                units.push_back(0);
+                        }
+                        units.insert(units.end(), {'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', '\r', '\n', 'e', 'n', 'd'});
+                        expectSame(units, wide,
+                                   std::to_string(length) + " then " + std::to_string(count) + " NUL every " +
+                                       std::to_string(gap + 1) + (nulFirst ? ", NUL first" : ""));
+                    }
     }
 }
 

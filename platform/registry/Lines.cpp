@@ -87,10 +87,30 @@ private:
         for (std::size_t o = 0; o < step; o += room)
             starts |= 1u << (o * kSize);
         const __m128i zero = _mm_setzero_si128();
+        auto nulAt = [&](std::size_t at) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + at * kSize));
+            return kSize == 1 ? _mm_cmpeq_epi8(block, zero) : _mm_cmpeq_epi16(block, zero);
+        };
+        // Where the loads start at the same places of every block (room divides it), four
+        // blocks to a test: the starts' lanes that hold no NUL, of all four together.
+        if (step == perBlock) {
+            alignas(16) unsigned char lanes[16];
+            for (std::size_t b = 0; b < 16; ++b)
+                lanes[b] = starts >> b & 1 ? 0xFF : 0;
+            const __m128i startLanes = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+            while (_units - filePos >= 4 * perBlock + room) {
+                const __m128i open = _mm_or_si128(
+                    _mm_or_si128(_mm_andnot_si128(nulAt(filePos), startLanes),
+                                 _mm_andnot_si128(nulAt(filePos + perBlock), startLanes)),
+                    _mm_or_si128(_mm_andnot_si128(nulAt(filePos + 2 * perBlock), startLanes),
+                                 _mm_andnot_si128(nulAt(filePos + 3 * perBlock), startLanes)));
+                if (_mm_movemask_epi8(open) != 0)
+                    break;
+                filePos += 4 * perBlock;
+            }
+        }
         while (_units - filePos >= perBlock + room) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + filePos * kSize));
-            const unsigned nul = static_cast<unsigned>(
-                _mm_movemask_epi8(kSize == 1 ? _mm_cmpeq_epi8(block, zero) : _mm_cmpeq_epi16(block, zero)));
+            const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(nulAt(filePos)));
             if (const unsigned found = ~nul & starts)
                 return filePos + static_cast<std::size_t>(__builtin_ctz(found)) / kSize;
             filePos += step;
