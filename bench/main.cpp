@@ -32,17 +32,17 @@ public:
             const std::string& name = run.run_name.function_name;
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
                 const double iterations = static_cast<double>(run.iterations);
-                _cpu[name].push_back(run.cpu_accumulated_time / iterations);
-                _wall[name].push_back(run.real_accumulated_time / iterations);
+                _cpu.runs[name].push_back(run.cpu_accumulated_time / iterations);
+                _wall.runs[name].push_back(run.real_accumulated_time / iterations);
                 for (const auto& [counter, value] : run.counters)
-                    _counters[name + "/" + counter].push_back(value.value);
+                    _counters.runs[name + "/" + counter].push_back(value.value);
             } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
                 // With --benchmark_report_aggregates_only only the aggregates come here.
                 const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-                _cpuMedian[name] = run.GetAdjustedCPUTime() / unit;
-                _wallMedian[name] = run.GetAdjustedRealTime() / unit;
+                _cpu.medians[name] = run.GetAdjustedCPUTime() / unit;
+                _wall.medians[name] = run.GetAdjustedRealTime() / unit;
                 for (const auto& [counter, value] : run.counters)
-                    _counterMedian[name + "/" + counter] = value.value;
+                    _counters.medians[name + "/" + counter] = value.value;
             }
         }
     }
@@ -55,16 +55,16 @@ public:
         for (const qzbench::Pair& pair : qzbench::pairs()) {
             const bool paired = std::string(pair.library) == pair.baseline;
             // A paired benchmark's time is the library's CPU time, taken by hand.
-            const double library = paired ? median(_wall, pair.library) : median(_cpu, pair.library);
+            const double library = paired ? _wall.median(pair.library) : _cpu.median(pair.library);
             const double baseline =
-                paired ? counter(pair.library, qzbench::kPairedBaseline) : median(_cpu, pair.baseline);
+                paired ? counter(pair.library, qzbench::kPairedBaseline) : _cpu.median(pair.baseline);
             if (library <= 0 || baseline <= 0) {
                 std::printf("  %-52s not measured\n", pair.label);
                 continue;
             }
             const double ratio = paired ? counter(pair.library, qzbench::kPairedRatio) : library / baseline;
             const double wallRatio = paired ? counter(pair.library, qzbench::kPairedWallRatio)
-                                            : median(_wall, pair.library) / median(_wall, pair.baseline);
+                                            : _wall.median(pair.library) / _wall.median(pair.baseline);
             std::string verdict = "no target";
             if (pair.target > 0) {
                 char text[48];
@@ -76,37 +76,33 @@ public:
                         timeText(baseline).c_str(), ratio, wallRatio, verdict.c_str());
         }
         for (const char* alone : {"path_manager/construction"})
-            if (const double time = median(_cpu, alone); time > 0)
+            if (const double time = _cpu.median(alone); time > 0)
                 std::printf("  %-52s %10s\n", "QZ_PathManager construction", timeText(time).c_str());
         std::fflush(stdout);
     }
 
 private:
-    using Times = std::map<std::string, std::vector<double>>;
+    // Per benchmark (or "benchmark/counter"): the value of each repetition, or the median
+    // that the aggregates gave.
+    struct Samples {
+        std::map<std::string, std::vector<double>> runs;
+        std::map<std::string, double> medians;
 
-    double median(const Times& times, const std::string& name) const
-    {
-        if (&times != &_counters) {
-            const std::map<std::string, double>& medians = &times == &_cpu ? _cpuMedian : _wallMedian;
+        double median(const std::string& name) const
+        {
             if (const auto given = medians.find(name); given != medians.end())
                 return given->second;
+            const auto found = runs.find(name);
+            if (found == runs.end() || found->second.empty())
+                return 0;
+            std::vector<double> sorted = found->second;
+            std::sort(sorted.begin(), sorted.end());
+            const std::size_t middle = sorted.size() / 2;
+            return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
         }
-        const auto found = times.find(name);
-        if (found == times.end() || found->second.empty())
-            return 0;
-        std::vector<double> sorted = found->second;
-        std::sort(sorted.begin(), sorted.end());
-        const std::size_t middle = sorted.size() / 2;
-        return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-    }
+    };
 
-    double counter(const std::string& name, const char* counter) const
-    {
-        const std::string key = name + "/" + counter;
-        if (const auto given = _counterMedian.find(key); given != _counterMedian.end())
-            return given->second;
-        return median(_counters, key);
-    }
+    double counter(const std::string& name, const char* counter) const { return _counters.median(name + "/" + counter); }
 
     static std::string timeText(double seconds)
     {
@@ -120,12 +116,9 @@ private:
         return text;
     }
 
-    Times _cpu;
-    Times _wall;
-    Times _counters; // by "benchmark/counter"
-    std::map<std::string, double> _cpuMedian;
-    std::map<std::string, double> _wallMedian;
-    std::map<std::string, double> _counterMedian;
+    Samples _cpu;
+    Samples _wall;
+    Samples _counters;
 };
 
 } // namespace

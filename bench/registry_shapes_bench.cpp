@@ -166,29 +166,34 @@ void paired(benchmark::State& state, const Shape* shape, const std::string* file
 {
     Clocks library{};
     Clocks baseline{};
-    bool libraryFirst = false;
-    auto lookUp = [&] {
+    // Runs work and adds its times to into; returns its CPU time.
+    auto timed = [](Clocks& into, auto work) {
         const Clocks start = Clocks::now();
-        if (shape)
-            benchmark::DoNotOptimize(
-                qz::regfile::queryValue(*file, shape->key, shape->value, 1023, qz::regfile::Encoding::Utf8));
-        else
-            benchmark::DoNotOptimize(qzbench::readAndCountLines(*file));
+        work();
         const Clocks spent = Clocks::now() - start;
-        library += spent;
+        into += spent;
         return spent.cpu;
     };
-    auto readAndScan = [&] {
-        const Clocks start = Clocks::now();
-        const std::optional<std::size_t> lines = qzbench::readAndCountLines(*file);
-        baseline += Clocks::now() - start;
-        benchmark::DoNotOptimize(lines);
-        return lines.has_value();
+    auto lookUp = [&] {
+        return timed(library, [&] {
+            if (shape)
+                benchmark::DoNotOptimize(
+                    qz::regfile::queryValue(*file, shape->key, shape->value, 1023, qz::regfile::Encoding::Utf8));
+            else
+                benchmark::DoNotOptimize(qzbench::readAndCountLines(*file));
+        });
     };
+    bool readWhole = true;
+    bool libraryFirst = false;
     for (auto _ : state) {
         libraryFirst = !libraryFirst;
         double spent = libraryFirst ? lookUp() : 0;
-        if (!readAndScan()) {
+        timed(baseline, [&] {
+            const std::optional<std::size_t> lines = qzbench::readAndCountLines(*file);
+            benchmark::DoNotOptimize(lines);
+            readWhole = lines.has_value();
+        });
+        if (!readWhole) {
             state.SkipWithError("short read");
             break;
         }

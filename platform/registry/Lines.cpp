@@ -72,6 +72,14 @@ private:
 
     static bool isStop(unsigned c) { return c == 0 || c == '\r' || c == '\n'; }
 
+#if defined(__SSE2__)
+    // The sixteen bytes from the unit at i.
+    __m128i block(std::size_t i) const
+    {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + i * kSize));
+    }
+#endif
+
     // Loads of a few characters that start with NUL, as when a line nearly fills the
     // buffer, are passed over sixteen bytes at a time with SSE2: the starts of the loads
     // are every room-th character, and the first that is not NUL ends the run. Stops
@@ -88,8 +96,7 @@ private:
             starts |= 1u << (o * kSize);
         const __m128i zero = _mm_setzero_si128();
         auto nulAt = [&](std::size_t at) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + at * kSize));
-            return kSize == 1 ? _mm_cmpeq_epi8(block, zero) : _mm_cmpeq_epi16(block, zero);
+            return kSize == 1 ? _mm_cmpeq_epi8(block(at), zero) : _mm_cmpeq_epi16(block(at), zero);
         };
         // Where the loads start at the same places of every block (room divides it), four
         // blocks to a test: the starts' lanes that hold no NUL, of all four together.
@@ -130,22 +137,19 @@ private:
         const __m128i cr = kSize == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16('\r');
         const __m128i lf = kSize == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16('\n');
         const __m128i thirteen = kSize == 1 ? _mm_set1_epi8(13) : _mm_set1_epi16(13);
-        auto load = [&](std::size_t at) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(_data + 2 + at * kSize));
-        };
         // The units below 14 (tabs, say, besides the three stops): one subtraction that
         // stops at zero and one compare.
         auto low = [&](std::size_t at) {
-            return kSize == 1 ? _mm_cmpeq_epi8(_mm_subs_epu8(load(at), thirteen), zero)
-                              : _mm_cmpeq_epi16(_mm_subs_epu16(load(at), thirteen), zero);
+            return kSize == 1 ? _mm_cmpeq_epi8(_mm_subs_epu8(block(at), thirteen), zero)
+                              : _mm_cmpeq_epi16(_mm_subs_epu16(block(at), thirteen), zero);
         };
         auto stops = [&](std::size_t at) {
-            const __m128i block = load(at);
+            const __m128i units = block(at);
             return _mm_movemask_epi8(
-                kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(block, zero),
-                                          _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))
-                           : _mm_or_si128(_mm_cmpeq_epi16(block, zero),
-                                          _mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf))));
+                kSize == 1 ? _mm_or_si128(_mm_cmpeq_epi8(units, zero),
+                                          _mm_or_si128(_mm_cmpeq_epi8(units, cr), _mm_cmpeq_epi8(units, lf)))
+                           : _mm_or_si128(_mm_cmpeq_epi16(units, zero),
+                                          _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf))));
         };
         // Sixty-four bytes to a test of whether any unit is below 14; where one is, the
         // four blocks are looked at for the stops themselves.
