@@ -319,12 +319,9 @@ TEST_F(QzpathsCliTest, CheckTellsAnUnreachableLocationFromAMissingOne)
     if (!isPosix())
         GTEST_SKIP() << "Windows denies access by access lists, which Wine does not apply";
     // Root reads anything: qzpaths then runs as nobody, dropped to in a child by setpriv.
-    std::vector<std::string> prefix;
-    if (qztest::runProgram("id", {"-u"}, tree).out == "0\n") {
-        if (qztest::runProgram("setpriv", {"--help"}, tree).exitCode != 0)
-            GTEST_SKIP() << "running as root and no setpriv to drop to an unprivileged user";
-        prefix = {"--reuid=65534", "--regid=65534", "--clear-groups", QZ_QZPATHS};
-    }
+    const std::optional<qztest::Command> nobody = qztest::unprivileged(QZ_QZPATHS, tree);
+    if (!nobody)
+        GTEST_SKIP() << "running as root and no setpriv to drop to an unprivileged user";
     env.chdir(tree.root());
     fs::permissions(tree.root(), fs::perms::all, fs::perm_options::add);
     const fs::path tcl = tree.root() / "dev" / "third_party" / "tcl";
@@ -333,10 +330,8 @@ TEST_F(QzpathsCliTest, CheckTellsAnUnreachableLocationFromAMissingOne)
     fs::permissions(utility, fs::perms::owner_all);
     auto check = [&](std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), {"--exe", exe});
-        if (prefix.empty())
-            return qztest::runProgram(QZ_QZPATHS, arguments, tree);
-        arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
-        return qztest::runProgram("setpriv", arguments, tree);
+        arguments.insert(arguments.begin(), nobody->arguments.begin(), nobody->arguments.end());
+        return qztest::runProgram(nobody->program, arguments, tree);
     };
     const auto text = check({"check"});
     const auto report = check({"check", "--json"});

@@ -440,7 +440,9 @@ TEST_F(FailureTest, TheStandInFileNamesItselfAndWhyItWasNotRead)
     if (onWindows())
         GTEST_SKIP() << "Windows reads its own registry, not a stand-in file";
     // root reads any file: the unreadable case runs as nobody instead.
-    const bool root = qztest::runProgram("id", {"-u"}, tree).out == "0\n";
+    const std::optional<qztest::Command> nobody = qztest::unprivileged(QZ_QZPATHS, tree);
+    if (!nobody)
+        GTEST_SKIP() << "running as root and no setpriv to drop to an unprivileged user";
     const std::string locked = tree.touch("locked.reg", "REGEDIT4\n");
     std::filesystem::permissions(locked, std::filesystem::perms::none);
     struct Case {
@@ -459,9 +461,9 @@ TEST_F(FailureTest, TheStandInFileNamesItselfAndWhyItWasNotRead)
         env.set("CORVAN_REGISTRY", c.file);
         std::vector<std::string> arguments{"--exe", stray, "--app-version", versionText, "explain"};
         std::string program = QZ_QZPATHS;
-        if (root && std::string(c.state) == "unreadable") {
-            arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
-            program = "setpriv";
+        if (std::string(c.state) == "unreadable") {
+            arguments.insert(arguments.begin(), nobody->arguments.begin(), nobody->arguments.end());
+            program = nobody->program;
         }
         const auto text = qztest::runProgram(program, arguments, tree);
         EXPECT_EQ(text.exitCode, 1) << c.file << text.err;

@@ -130,4 +130,28 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
     return {exitCodeOf(result), slurp(out), slurp(err)};
 }
 
+std::optional<Command> unprivileged(const std::string& program, const TempTree& tree)
+{
+    if (runProgram("id", {"-u"}, tree).out != "0\n")
+        return Command{program, {}};
+    if (runProgram("setpriv", {"--help"}, tree).exitCode != 0)
+        return std::nullopt;
+    // The tree lies below the system's temporary folder, which every user may enter.
+    const fs::path place = tree.root() / "unprivileged";
+    fs::create_directories(place);
+    const fs::path copy = place / fs::path(program).filename();
+    fs::copy_file(program, copy, fs::copy_options::overwrite_existing);
+    for (const auto& entry : fs::directory_iterator(QZ_LIBRARY_DIR))
+        if (entry.path().filename().string().rfind("libQZAppInfo.so", 0) == 0)
+            fs::copy(entry.path(), place / entry.path().filename(),
+                     fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks);
+    fs::permissions(place, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec |
+                               fs::perms::group_read | fs::perms::others_read);
+    // The search path of the copied program still names the build tree; LD_LIBRARY_PATH
+    // comes first.
+    return Command{"setpriv",
+                   {"--reuid=65534", "--regid=65534", "--clear-groups", "env",
+                    "LD_LIBRARY_PATH=" + place.string(), copy.string()}};
+}
+
 } // namespace qztest

@@ -96,6 +96,18 @@ struct ProcessResult {
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const TempTree& tree);
 
+// What runs program as the unprivileged user nobody, for tests that need a file to be
+// unreadable although they run as root: "setpriv" and the arguments that go before
+// program's own. program and the library it loads are first copied into tree, so that
+// nobody can run them even where the build tree lies in a private directory. An empty
+// command when the tests do not run as root (program then runs as it is), nothing when
+// they do and setpriv is missing.
+struct Command {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+std::optional<Command> unprivileged(const std::string& program, const TempTree& tree);
+
 } // namespace qztest
 
 #endif
