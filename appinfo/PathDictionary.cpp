@@ -42,9 +42,22 @@ struct PathDictionary::_Storage {
     // A NUL-terminated copy of text.
     char* keep(std::string_view text)
     {
-        char* copy = allocate(text.size() + 1);
-        std::copy(text.begin(), text.end(), copy);
-        copy[text.size()] = '\0';
+        std::size_t length = 0;
+        return keepJoined(&text, 1, length);
+    }
+
+    // A NUL-terminated copy of the pieces joined, written straight into its room;
+    // length receives the copy's length.
+    char* keepJoined(const std::string_view* pieces, std::size_t count, std::size_t& length)
+    {
+        length = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            length += pieces[i].size();
+        char* copy = allocate(length + 1);
+        char* end = copy;
+        for (std::size_t i = 0; i < count; ++i)
+            end = std::copy(pieces[i].begin(), pieces[i].end(), end);
+        *end = '\0';
         return copy;
     }
 };
@@ -103,15 +116,23 @@ void PathDictionary::_IncreaseSize(int by)
 
 void PathDictionary::Append(const char* key, const char* value)
 {
+    const std::string_view text = qz::textOf(value);
+    _Add(qz::textOf(key), &text, 1);
+}
+
+std::string_view PathDictionary::_Add(std::string_view key, const std::string_view* pieces, std::size_t count)
+{
     if (_count == _capacity)
         _IncreaseSize(static_cast<int>(std::min<unsigned int>(_growth, INT_MAX)));
     // Both copies are made before either slot is set, so that a failed allocation
     // stores neither.
-    char* keyCopy = _storage->keep(qz::textOf(key));
-    char* valueCopy = _storage->keep(qz::textOf(value));
+    char* keyCopy = _storage->keep(key);
+    std::size_t length = 0;
+    char* valueCopy = _storage->keepJoined(pieces, count, length);
     _keys[_count] = keyCopy;
     _values[_count] = valueCopy;
     ++_count;
+    return {valueCopy, length};
 }
 
 const char* PathDictionary::Enroll(const char* key, std::ostrstream* text)
