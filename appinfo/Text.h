@@ -34,12 +34,24 @@ inline std::unique_ptr<char[]> copyText(const char* text) { return copyText(text
 inline std::vector<std::string_view> listEntries(std::string_view list, std::string_view delimiters,
                                                  std::vector<std::string_view>* skipped = nullptr)
 {
+    // One pass over the list; the delimiters are one or two characters, which a loop of
+    // their own tests more cheaply than a search call per character would.
+    auto isDelimiter = [delimiters](char c) {
+        for (char delimiter : delimiters)
+            if (c == delimiter)
+                return true;
+        return false;
+    };
     std::vector<std::string_view> entries;
     std::size_t start = 0;
-    while ((start = list.find_first_not_of(delimiters, start)) != std::string_view::npos) {
-        std::size_t end = list.find_first_of(delimiters, start);
-        if (end == std::string_view::npos)
-            end = list.size();
+    while (start < list.size()) {
+        if (isDelimiter(list[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = start + 1;
+        while (end < list.size() && !isDelimiter(list[end]))
+            ++end;
         const std::string_view entry = list.substr(start, end - start);
         if (entry.front() != '.')
             entries.push_back(entry);
