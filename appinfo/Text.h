@@ -34,14 +34,11 @@ inline std::unique_ptr<char[]> copyText(const char* text) { return copyText(text
 inline std::vector<std::string_view> listEntries(std::string_view list, std::string_view delimiters,
                                                  std::vector<std::string_view>* skipped = nullptr)
 {
-    // One pass over the list; the delimiters are one or two characters, which a loop of
-    // their own tests more cheaply than a search call per character would.
-    auto isDelimiter = [delimiters](char c) {
-        for (char delimiter : delimiters)
-            if (c == delimiter)
-                return true;
-        return false;
-    };
+    // One pass over the list, one look in this table per character.
+    bool delimiter[256] = {};
+    for (char c : delimiters)
+        delimiter[static_cast<unsigned char>(c)] = true;
+    auto isDelimiter = [&delimiter](char c) { return delimiter[static_cast<unsigned char>(c)]; };
     std::vector<std::string_view> entries;
     std::size_t start = 0;
     while (start < list.size()) {
