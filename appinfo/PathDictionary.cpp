@@ -39,26 +39,12 @@ struct PathDictionary::_Storage {
         return room;
     }
 
-    // A NUL-terminated copy of text.
-    char* keep(std::string_view text)
+    // Copies text to at and ends it with a NUL; returns the place after the NUL.
+    static char* put(std::string_view text, char* at)
     {
-        std::size_t length = 0;
-        return keepJoined(&text, 1, length);
-    }
-
-    // A NUL-terminated copy of the pieces joined, written straight into its room;
-    // length receives the copy's length.
-    char* keepJoined(const std::string_view* pieces, std::size_t count, std::size_t& length)
-    {
-        length = 0;
-        for (std::size_t i = 0; i < count; ++i)
-            length += pieces[i].size();
-        char* copy = allocate(length + 1);
-        char* end = copy;
-        for (std::size_t i = 0; i < count; ++i)
-            end = std::copy(pieces[i].begin(), pieces[i].end(), end);
-        *end = '\0';
-        return copy;
+        at = std::copy(text.begin(), text.end(), at);
+        *at = '\0';
+        return at + 1;
     }
 };
 
@@ -124,11 +110,17 @@ std::string_view PathDictionary::_Add(std::string_view key, const std::string_vi
 {
     if (_count == _capacity)
         _IncreaseSize(static_cast<int>(std::min<unsigned int>(_growth, INT_MAX)));
-    // Both copies are made before either slot is set, so that a failed allocation
-    // stores neither.
-    char* keyCopy = _storage->keep(key);
+    // One room for the key and the value, each NUL-terminated, taken before either slot
+    // is set, so that a failed allocation stores neither.
     std::size_t length = 0;
-    char* valueCopy = _storage->keepJoined(pieces, count, length);
+    for (std::size_t i = 0; i < count; ++i)
+        length += pieces[i].size();
+    char* keyCopy = _storage->allocate(key.size() + 1 + length + 1);
+    char* valueCopy = _Storage::put(key, keyCopy);
+    char* end = valueCopy;
+    for (std::size_t i = 0; i < count; ++i)
+        end = std::copy(pieces[i].begin(), pieces[i].end(), end);
+    *end = '\0';
     _keys[_count] = keyCopy;
     _values[_count] = valueCopy;
     ++_count;
