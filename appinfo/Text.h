@@ -40,6 +40,7 @@ inline std::vector<std::string_view> listEntries(std::string_view list, std::str
         delimiter[static_cast<unsigned char>(c)] = true;
     auto isDelimiter = [&delimiter](char c) { return delimiter[static_cast<unsigned char>(c)]; };
     std::vector<std::string_view> entries;
+    entries.reserve(16); // room for most lists at once
     std::size_t start = 0;
     while (start < list.size()) {
         if (isDelimiter(list[start])) {
