@@ -38,8 +38,13 @@ QZApplicationInfo& QZApplicationInfo::operator=(const QZApplicationInfo& other) 
 
 char* QZApplicationInfo::_Keep(const char* text, std::size_t minimumSize)
 {
+    // Room at once for every text that Initialize keeps, instead of growing step by step.
+    constexpr std::size_t kTextsOfInitialize = 24;
+    auto& texts = _buffers->texts;
+    if (texts.capacity() < kTextsOfInitialize)
+        texts.reserve(kTextsOfInitialize);
     // A failed growth of the list leaves the new copy to its unique_ptr, which frees it.
-    return _buffers->texts.emplace_back(qz::copyText(qz::textOf(text), minimumSize)).get();
+    return texts.emplace_back(qz::copyText(qz::textOf(text), minimumSize)).get();
 }
 
 // Back to the state of a new record: what a failed Initialize left is let go.

@@ -148,8 +148,9 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
         return true;
     }
 
-    auto acceptIn = [&](const std::string& directory) {
-        std::string candidate = directory + platform::joinSeparator() + std::string(name);
+    std::string candidate; // one buffer for every candidate
+    auto acceptIn = [&](std::string_view directory) {
+        candidate.assign(directory).append(1, platform::joinSeparator()).append(name);
         if (!appendExtensionsIfExists(candidate, notes))
             return false;
         _executablePath = _Keep(candidate.c_str());
@@ -177,7 +178,7 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
     }
     notes.where = Report::Candidate::Where::SearchPath;
     for (std::string_view entry : entries)
-        if (acceptIn(std::string(entry)))
+        if (acceptIn(entry))
             return true;
     return false;
 }

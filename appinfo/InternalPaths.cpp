@@ -1,11 +1,13 @@
 // InternalPaths.cpp - the internal catalogue of base locations; no platform code beyond the platform layer.
 #include "QZApplicationInfo.h"
 
+#include "appinfo/InternalKeys.h"
 #include "platform/Platform.h"
 #include "report/Recorder.h"
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -48,113 +50,118 @@ int versionNumber(float version)
 
 void QZApplicationInfo::_SetupInternalPaths()
 {
-    // Each row keeps its own copy in the table; later rows are built from the local copies.
-    auto add = [this](const char* key, const std::string& value) {
-        _internalPaths.Append(key, value.c_str());
-        return value;
+    using Key = qz::InternalKey;
+    // Each value is joined straight into the table; later rows are built from the stored
+    // values, which never move.
+    auto add = [this](Key key, std::initializer_list<std::string_view> pieces) {
+        return _internalPaths._Add(qz::nameOf(key), pieces.begin(), pieces.size());
     };
 
-    const std::string home = _corvanHome;
-    const std::string tag = _productTag;
+    const std::string_view home = _corvanHome;
+    const std::string_view tag = _productTag;
 
-    const std::string dllExtension = add("runtimelib_extension_ref", ".dll");
-    const std::string dllPrefix = add("runtimelib_prefix_ref", "");
-    const std::string exeExtension = add("exe_extension_ref", ".exe");
-    add("ch_rootdir", home);
-    const std::string platformDir = add("qz_platform_ref", "/" + std::string(_productArchitecture));
-    const std::string binPath = add("qz_binpath_ref", "/bin" + platformDir);
-    std::string qzcommonRoot;
-    std::string thirdPartyRoot;
+    const std::string_view dllExtension = add(Key::runtimelib_extension_ref, {".dll"});
+    const std::string_view dllPrefix = add(Key::runtimelib_prefix_ref, {});
+    const std::string_view exeExtension = add(Key::exe_extension_ref, {".exe"});
+    add(Key::ch_rootdir, {home});
+    const std::string_view platformDir = add(Key::qz_platform_ref, {"/", _productArchitecture});
+    const std::string_view binPath = add(Key::qz_binpath_ref, {"/bin", platformDir});
+    std::string_view qzcommonRoot;
+    std::string_view thirdPartyRoot;
     if (_sandbox) {
-        qzcommonRoot = add("qzcommon_rootdir", home + "/qzcommon");
-        thirdPartyRoot = add("third_rootdir", home + "/third_party");
+        qzcommonRoot = add(Key::qzcommon_rootdir, {home, "/qzcommon"});
+        thirdPartyRoot = add(Key::third_rootdir, {home, "/third_party"});
     }
-    const std::string qzRoot = add("qz_rootdir", home + "/qz");
-    const std::string utilityRoot = add("stdutil_rootdir", home + "/utility");
+    const std::string_view qzRoot = add(Key::qz_rootdir, {home, "/qz"});
+    const std::string_view utilityRoot = add(Key::stdutil_rootdir, {home, "/utility"});
 
-    const std::string qzBin = add("qz_bindir", qzRoot + "/bin" + platformDir);
-    add("qz_libdir", qzRoot + "/lib" + platformDir);
-    add("qz_tstdir", qzRoot + "/tst" + platformDir);
-    add("qz_bin", qzBin + "/qz" + exeExtension);
-    const std::string qzLaunch = add("qz_launchdir", qzBin);
-    add("lu_scriptsdir", _sandbox ? home + "/dn/scripts/lu" : utilityRoot + "/scripts/post");
-    add("quarnel_launch", qzLaunch + "/quarnel" + exeExtension);
-    add("vize_launch", qzBin + "/vize" + exeExtension);
+    const std::string_view qzBin = add(Key::qz_bindir, {qzRoot, "/bin", platformDir});
+    add(Key::qz_libdir, {qzRoot, "/lib", platformDir});
+    add(Key::qz_tstdir, {qzRoot, "/tst", platformDir});
+    add(Key::qz_bin, {qzBin, "/qz", exeExtension});
+    const std::string_view qzLaunch = add(Key::qz_launchdir, {qzBin});
+    if (_sandbox)
+        add(Key::lu_scriptsdir, {home, "/dn/scripts/lu"});
+    else
+        add(Key::lu_scriptsdir, {utilityRoot, "/scripts/post"});
+    add(Key::quarnel_launch, {qzLaunch, "/quarnel", exeExtension});
+    add(Key::vize_launch, {qzBin, "/vize", exeExtension});
 
     const TclNames tcl = tclNamesOf(kTclDistribution);
-    const std::string tclDistribution(kTclDistribution);
-    add("tclcode_rootdir", (_sandbox ? qzcommonRoot : qzRoot) + "/tcl");
-    const std::string tclRoot =
-        add("tclinterp_rootdir", (_sandbox ? thirdPartyRoot : qzRoot) + "/tcl/" + tclDistribution);
-    const std::string tclBin = add("tcl_bindir", tclRoot + platformDir + "/bin");
-    add("tcl_libdir", tclRoot + platformDir + "/lib/" + tcl.tclLibrary);
-    add("tk_libdir", tclRoot + platformDir + "/lib/" + tcl.tkLibrary);
-    add("tk_bindir", tclBin);
-    const std::string wish = add("wish_bin", tclBin + "/" + tcl.wish);
-    const std::string tclsh = add("tclsh_bin", tclBin + "/" + tcl.tclsh);
-    add("wish_launch", wish);
-    add("tclsh_launch", tclsh);
-    add("tclshfullpath_launch", tclsh + exeExtension);
+    add(Key::tclcode_rootdir, {_sandbox ? qzcommonRoot : qzRoot, "/tcl"});
+    const std::string_view tclRoot =
+        add(Key::tclinterp_rootdir, {_sandbox ? thirdPartyRoot : qzRoot, "/tcl/", kTclDistribution});
+    const std::string_view tclBin = add(Key::tcl_bindir, {tclRoot, platformDir, "/bin"});
+    add(Key::tcl_libdir, {tclRoot, platformDir, "/lib/", tcl.tclLibrary});
+    add(Key::tk_libdir, {tclRoot, platformDir, "/lib/", tcl.tkLibrary});
+    add(Key::tk_bindir, {tclBin});
+    const std::string_view wish = add(Key::wish_bin, {tclBin, "/", tcl.wish});
+    const std::string_view tclsh = add(Key::tclsh_bin, {tclBin, "/", tcl.tclsh});
+    add(Key::wish_launch, {wish});
+    add(Key::tclsh_launch, {tclsh});
+    add(Key::tclshfullpath_launch, {tclsh, exeExtension});
 
-    add("io_rootdir", home + "/io");
-    const std::string feRoot = add("fe_rootdir", home + "/" + tag);
-    const std::string feBin = add("fe_bindir", feRoot + binPath);
-    const std::string feLaunch = add("fe_launchdir", feBin);
-    const std::string feExecutable = add("fe_execname", tag + "opengl.exe");
+    add(Key::io_rootdir, {home, "/io"});
+    const std::string_view feRoot = add(Key::fe_rootdir, {home, "/", tag});
+    const std::string_view feBin = add(Key::fe_bindir, {feRoot, binPath});
+    const std::string_view feLaunch = add(Key::fe_launchdir, {feBin});
+    const std::string_view feExecutable = add(Key::fe_execname, {tag, "opengl.exe"});
     // The runtime library is named for the "ry" front end whatever the product tag.
-    const std::string feRuntime =
-        add("fe_rtlname", dllPrefix + "ry" + std::to_string(versionNumber(_applicationVersion)) + dllExtension);
-    add("ob_launch", feLaunch + "/obsol.bat");
+    const std::string versionText = std::to_string(versionNumber(_applicationVersion));
+    const std::string_view feRuntime = add(Key::fe_rtlname, {dllPrefix, "ry", versionText, dllExtension});
+    add(Key::ob_launch, {feLaunch, "/obsol.bat"});
 
     // The sandbox builds its UG and solver programs only for 32 bits, in fixed folders.
-    const std::string ugBin = add("ug_bindir", _sandbox ? home + "/ug/bin/WIN32" : home + "/ug/bin" + platformDir);
-    const std::string ugLaunch = add("ug_launchdir", ugBin);
-    add("ug_launch", ugLaunch + "/ug" + exeExtension);
-    add("fe_launch", feLaunch + "/" + feExecutable);
-    add("fe_bin", feBin + "/" + feExecutable);
+    const std::string_view ugBin = _sandbox ? add(Key::ug_bindir, {home, "/ug/bin/WIN32"})
+                                            : add(Key::ug_bindir, {home, "/ug/bin", platformDir});
+    const std::string_view ugLaunch = add(Key::ug_launchdir, {ugBin});
+    add(Key::ug_launch, {ugLaunch, "/ug", exeExtension});
+    add(Key::fe_launch, {feLaunch, "/", feExecutable});
+    add(Key::fe_bin, {feBin, "/", feExecutable});
 
     // The front end's own folder wins; RY_DLL_PATH only stands in when that has no
     // library, and only when it names something (an empty value names nothing).
-    std::string runtimeLibrary = feBin + "/" + feRuntime;
+    std::string runtimeLibrary;
+    runtimeLibrary.append(feBin).append("/").append(feRuntime);
     bool fromEnvironment = false;
     if (!platform::exists(runtimeLibrary.c_str())) {
         const std::string elsewhere = platform::environment("RY_DLL_PATH").value_or("");
         if (!elsewhere.empty() && platform::exists(elsewhere.c_str())) {
-            runtimeLibrary = elsewhere + "/" + feRuntime;
+            runtimeLibrary = elsewhere + "/" + std::string(feRuntime);
             fromEnvironment = true;
         }
     }
-    add("fe_rtl", runtimeLibrary);
+    add(Key::fe_rtl, {runtimeLibrary});
     if (_Recorder* const note = _recording.recorder)
         note->decision("ry_module", "RY_DLL_PATH",
                        fromEnvironment ? QZStartupReport::Decision::Origin::Environment
                                        : QZStartupReport::Decision::Origin::Default);
 
-    const std::string templates = home + "/templates";
-    add("rytemplates_rootdir", templates);
-    add("plttemplates_rootdir", templates);
-    add("doetemplates_rootdir", templates);
+    const std::string_view templates = add(Key::rytemplates_rootdir, {home, "/templates"});
+    add(Key::plttemplates_rootdir, {templates});
+    add(Key::doetemplates_rootdir, {templates});
 
-    const std::string solvers = _sandbox ? home + "/qzsolvers/bin/WIN32" : home + "/qzsolvers/bin" + platformDir;
-    add("zel_bindir", solvers);
-    const std::string zelLaunch = add("zel_launchdir", solvers);
-    add("zel_launch", zelLaunch + "/zelquist.bat");
-    add("brevik_bindir", solvers);
-    const std::string brevikLaunch = add("brevik_launchdir", solvers);
-    add("brevik_launch", brevikLaunch + "/brevik.bat");
+    const std::string_view solvers = _sandbox ? add(Key::zel_bindir, {home, "/qzsolvers/bin/WIN32"})
+                                              : add(Key::zel_bindir, {home, "/qzsolvers/bin", platformDir});
+    const std::string_view zelLaunch = add(Key::zel_launchdir, {solvers});
+    add(Key::zel_launch, {zelLaunch, "/zelquist.bat"});
+    add(Key::brevik_bindir, {solvers});
+    const std::string_view brevikLaunch = add(Key::brevik_launchdir, {solvers});
+    add(Key::brevik_launch, {brevikLaunch, "/brevik.bat"});
     // Kronvale's sandbox folder is spelled in lower case, unlike its neighbours'.
-    const std::string kronvale = _sandbox ? home + "/qzsolvers/bin/win32" : solvers;
-    add("kronvale_bindir", kronvale);
-    const std::string kronvaleLaunch = add("kronvale_launchdir", kronvale);
-    add("kr_launch", kronvaleLaunch + "/kronvale.bat");
+    const std::string_view kronvale = _sandbox ? add(Key::kronvale_bindir, {home, "/qzsolvers/bin/win32"})
+                                               : add(Key::kronvale_bindir, {solvers});
+    const std::string_view kronvaleLaunch = add(Key::kronvale_launchdir, {kronvale});
+    add(Key::kr_launch, {kronvaleLaunch, "/kronvale.bat"});
 
-    std::string framework = templates;
-    if (_sandbox) {
-        framework = home + "/dn/framework/backbone/base";
+    if (!_sandbox) {
+        add(Key::fwps_rootdir, {templates});
+    } else {
+        std::string framework = std::string(home) + "/dn/framework/backbone/base";
         if (!platform::exists(framework.c_str()))
-            framework = feRoot + "/dnry/framework/backbone/base";
+            framework = std::string(feRoot) + "/dnry/framework/backbone/base";
+        add(Key::fwps_rootdir, {framework});
     }
-    add("fwps_rootdir", framework);
-    add("vdldef_rootdir", home + "/qz/vdl/vdldefs");
-    add("userhome_refdir", platform::documentsFolder().value_or(""));
+    add(Key::vdldef_rootdir, {home, "/qz/vdl/vdldefs"});
+    add(Key::userhome_refdir, {platform::documentsFolder().value_or("")});
 }

@@ -39,13 +39,12 @@ struct PathDictionary::_Storage {
         return room;
     }
 
-    // A NUL-terminated copy of text.
-    char* keep(std::string_view text)
+    // Copies text to at and ends it with a NUL; returns the place after the NUL.
+    static char* put(std::string_view text, char* at)
     {
-        char* copy = allocate(text.size() + 1);
-        std::copy(text.begin(), text.end(), copy);
-        copy[text.size()] = '\0';
-        return copy;
+        at = std::copy(text.begin(), text.end(), at);
+        *at = '\0';
+        return at + 1;
     }
 };
 
@@ -103,15 +102,29 @@ void PathDictionary::_IncreaseSize(int by)
 
 void PathDictionary::Append(const char* key, const char* value)
 {
+    const std::string_view text = qz::textOf(value);
+    _Add(qz::textOf(key), &text, 1);
+}
+
+std::string_view PathDictionary::_Add(std::string_view key, const std::string_view* pieces, std::size_t count)
+{
     if (_count == _capacity)
         _IncreaseSize(static_cast<int>(std::min<unsigned int>(_growth, INT_MAX)));
-    // Both copies are made before either slot is set, so that a failed allocation
-    // stores neither.
-    char* keyCopy = _storage->keep(qz::textOf(key));
-    char* valueCopy = _storage->keep(qz::textOf(value));
+    // One room for the key and the value, each NUL-terminated, taken before either slot
+    // is set, so that a failed allocation stores neither.
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        length += pieces[i].size();
+    char* keyCopy = _storage->allocate(key.size() + 1 + length + 1);
+    char* valueCopy = _Storage::put(key, keyCopy);
+    char* end = valueCopy;
+    for (std::size_t i = 0; i < count; ++i)
+        end = std::copy(pieces[i].begin(), pieces[i].end(), end);
+    *end = '\0';
     _keys[_count] = keyCopy;
     _values[_count] = valueCopy;
     ++_count;
+    return {valueCopy, length};
 }
 
 const char* PathDictionary::Enroll(const char* key, std::ostrstream* text)

@@ -4,6 +4,7 @@
 #define QZAPPLICATIONINFO_H
 
 #include <memory>
+#include <string_view>
 
 // <strstream> is deprecated, and libstdc++ announces that with a #warning keyed on
 // __DEPRECATED; callers who include this header should not inherit that warning.
@@ -63,7 +64,14 @@ public:
         int _count;
 
     private:
+        // The record's catalogue builders add entries whose key and value they already
+        // know the length of, and build later values from the stored ones.
+        friend class QZApplicationInfo;
+
         void _IncreaseSize(int by);
+        // Append with texts of known length, the value given as pieces to be joined;
+        // returns the stored value.
+        std::string_view _Add(std::string_view key, const std::string_view* pieces, std::size_t count);
 
         struct _Storage;
         std::shared_ptr<_Storage> _storage;
@@ -183,6 +191,10 @@ private:
     void _BuildCopyrightStatement(int firstYear, int lastYear);
     void _BuildRegistryPaths();
     bool _HasRequiredInternalPaths() const;
+    // The internal table's value of each internal key (qz::InternalKey order), the first
+    // entry's, into values when given; a key without an entry gets no text at all. False
+    // when a key that the published table reads is missing.
+    bool _ReadInternalValues(std::string_view* values) const;
     // The lookup of _GetSysVar; recorder, when given, notes what it consulted and found.
     bool _LookUpSysVar(const char* name, char* value, unsigned int size, _Recorder* recorder) const;
 

@@ -34,12 +34,22 @@ inline std::unique_ptr<char[]> copyText(const char* text) { return copyText(text
 inline std::vector<std::string_view> listEntries(std::string_view list, std::string_view delimiters,
                                                  std::vector<std::string_view>* skipped = nullptr)
 {
+    // One pass over the list, one look in this table per character.
+    bool delimiter[256] = {};
+    for (char c : delimiters)
+        delimiter[static_cast<unsigned char>(c)] = true;
+    auto isDelimiter = [&delimiter](char c) { return delimiter[static_cast<unsigned char>(c)]; };
     std::vector<std::string_view> entries;
+    entries.reserve(16); // room for most lists at once
     std::size_t start = 0;
-    while ((start = list.find_first_not_of(delimiters, start)) != std::string_view::npos) {
-        std::size_t end = list.find_first_of(delimiters, start);
-        if (end == std::string_view::npos)
-            end = list.size();
+    while (start < list.size()) {
+        if (isDelimiter(list[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = start + 1;
+        while (end < list.size() && !isDelimiter(list[end]))
+            ++end;
         const std::string_view entry = list.substr(start, end - start);
         if (entry.front() != '.')
             entries.push_back(entry);

@@ -102,7 +102,7 @@ void QZApplicationInfo::_BuildTitles()
 {
     const std::unique_ptr<char[]> version(_GetVersionString(_VersionDisplay));
     // Titles live in 256-byte buffers, larger only when a title needs more.
-    const std::string noPatch = format("%s v%s", _applicationName, version.get());
+    const std::string noPatch = std::string(qz::textOf(_applicationName)) + " v" + version.get();
     _applicationTitleNoPatch = _Keep(noPatch.c_str(), kTitleBufferSize);
     const std::string title =
         _patchLevel != 0 ? format("%s-%03d", _applicationTitleNoPatch, _patchLevel) : noPatch;
@@ -111,12 +111,13 @@ void QZApplicationInfo::_BuildTitles()
 
 void QZApplicationInfo::_BuildCopyrightStatement(int firstYear, int lastYear)
 {
-    std::string years = std::to_string(firstYear);
+    std::string statement;
+    statement.reserve(256);
+    statement.append("Copyright (c) ").append(std::to_string(firstYear));
     if (lastYear != firstYear)
-        years += "-" + std::to_string(lastYear);
-    const std::string statement = "Copyright (c) " + years + kCopyrightVendorPhrase +
-                                  kCopyrightRightsPhrase + "\n" + kCopyrightNotice1 + "\n" +
-                                  kCopyrightNotice2 + "\n" + "\n";
+        statement.append("-").append(std::to_string(lastYear));
+    statement.append(kCopyrightVendorPhrase).append(kCopyrightRightsPhrase).append("\n");
+    statement.append(kCopyrightNotice1).append("\n").append(kCopyrightNotice2).append("\n\n");
     _copyrightStatement = _Keep(statement.c_str());
 }
 

@@ -15,7 +15,8 @@ namespace qzbench {
 //   path/p01 .. path/p19                empty PATH entries searched before the last
 //   user/.config/user-dirs.dirs         the documents setting
 //   work                                the current directory
-// The registry stand-in names a file that does not exist.
+//   small.reg                           a small registry stand-in with DISPLAY alone
+// The registry stand-in names a file that does not exist, unless the small one is asked for.
 struct Sandbox {
     std::string root;
     std::string home;
@@ -25,12 +26,14 @@ struct Sandbox {
     std::string user;
     std::string userDirs;
     std::string registry;
+    std::string smallRegistry;
     std::vector<std::string> pathEntries; // 20, the executable's directory last
     std::string path;                     // the entries joined for PATH
 
     // Sets the environment that Initialize reads (and nothing else of the suite's),
-    // with or without CORVAN_HOME, and makes work the current directory.
-    void enter(bool withCorvanHome) const;
+    // with or without CORVAN_HOME and the small registry stand-in, and makes work the
+    // current directory.
+    void enter(bool withCorvanHome, bool withRegistryFile = false) const;
 };
 
 const Sandbox& sandbox();

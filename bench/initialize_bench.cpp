@@ -1,6 +1,6 @@
 // initialize_bench.cpp - Initialize in the sandbox, found by the upward walk or named by
-// CORVAN_HOME, beside the bare file-system calls that it has to make (strace_test pins
-// the same sequence down call by call).
+// CORVAN_HOME, with or without a small registry stand-in, beside the bare file-system
+// calls that it has to make (strace_test pins the same sequence down call by call).
 #include "Fixtures.h"
 
 #include <QZApplicationInfo.h>
@@ -19,10 +19,10 @@ namespace {
 using qzbench::Sandbox;
 using qzbench::sandbox;
 
-void initialize(benchmark::State& state, bool withCorvanHome)
+void initialize(benchmark::State& state, bool withCorvanHome, bool withRegistryFile)
 {
     const Sandbox& tree = sandbox();
-    tree.enter(withCorvanHome);
+    tree.enter(withCorvanHome, withRegistryFile);
     for (auto _ : state) {
         QZApplicationInfo info;
         const int ok = info.Initialize("Ryndel", 10.0f, "support@corvan.example", "ryndel", 0, 2008, 2009);
@@ -46,8 +46,8 @@ struct BareCalls {
     std::string framework;
     std::string userDirs;
 
-    explicit BareCalls(const Sandbox& tree)
-        : exe(tree.exe), registry(tree.registry), exeDir(tree.exeDir), work(tree.work), marker(tree.home + "/qzcommon"),
+    BareCalls(const Sandbox& tree, bool withRegistryFile)
+        : exe(tree.exe), registry(withRegistryFile ? tree.smallRegistry : tree.registry), exeDir(tree.exeDir), work(tree.work), marker(tree.home + "/qzcommon"),
           runtimeLibrary(tree.home + "/ry/bin/linux64/ry10.dll"), framework(tree.home + "/dn/framework/backbone/base"),
           userDirs(tree.userDirs)
     {
@@ -77,11 +77,18 @@ void readWhole(const std::string& file)
     ::close(fd);
 }
 
-void bareCalls(benchmark::State& state, bool withCorvanHome)
+void bareCalls(benchmark::State& state, bool withCorvanHome, bool withRegistryFile)
 {
     const Sandbox& tree = sandbox();
-    tree.enter(withCorvanHome);
-    const BareCalls calls(tree);
+    tree.enter(withCorvanHome, withRegistryFile);
+    const BareCalls calls(tree, withRegistryFile);
+    // Each lookup in the registry stand-in opens it and, when it is there, reads it whole.
+    auto lookUp = [&calls, withRegistryFile] {
+        if (withRegistryFile)
+            readWhole(calls.registry);
+        else
+            benchmark::DoNotOptimize(openRegistry(calls.registry));
+    };
     char directory[1024];
     struct stat info {};
     for (auto _ : state) {
@@ -90,13 +97,13 @@ void bareCalls(benchmark::State& state, bool withCorvanHome)
             benchmark::DoNotOptimize(::access(probe.c_str(), F_OK));
         benchmark::DoNotOptimize(::stat(calls.exe.c_str(), &info));
         // DISPLAY, CORVAN_ARCH, and CORVAN_HOME unless the environment has it
-        benchmark::DoNotOptimize(openRegistry(calls.registry));
-        benchmark::DoNotOptimize(openRegistry(calls.registry));
+        lookUp();
+        lookUp();
         if (withCorvanHome) {
             benchmark::DoNotOptimize(::access(calls.marker.c_str(), F_OK));
             benchmark::DoNotOptimize(::stat(calls.marker.c_str(), &info));
         } else {
-            benchmark::DoNotOptimize(openRegistry(calls.registry));
+            lookUp();
             benchmark::DoNotOptimize(::chdir(calls.exeDir.c_str()));
             benchmark::DoNotOptimize(::access("qzcommon", F_OK));
             for (int level = 0; level < 3; ++level) {
@@ -110,13 +117,23 @@ void bareCalls(benchmark::State& state, bool withCorvanHome)
         benchmark::DoNotOptimize(::access(calls.runtimeLibrary.c_str(), F_OK));
         benchmark::DoNotOptimize(::access(calls.framework.c_str(), F_OK));
         readWhole(calls.userDirs);
-        benchmark::DoNotOptimize(openRegistry(calls.registry)); // QZ_MSG_HELP
+        lookUp(); // QZ_MSG_HELP
     }
 }
 
 } // namespace
 
-BENCHMARK_CAPTURE(initialize, walk, false)->Name("initialize/sandbox_walk")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(bareCalls, walk, false)->Name("initialize/sandbox_walk/bare_calls")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(initialize, home, true)->Name("initialize/corvan_home")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(bareCalls, home, true)->Name("initialize/corvan_home/bare_calls")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(initialize, walk, false, false)->Name("initialize/sandbox_walk")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(bareCalls, walk, false, false)
+    ->Name("initialize/sandbox_walk/bare_calls")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(initialize, home, true, false)->Name("initialize/corvan_home")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(bareCalls, home, true, false)
+    ->Name("initialize/corvan_home/bare_calls")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(initialize, walk_registry, false, true)
+    ->Name("initialize/sandbox_walk_registry")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(bareCalls, walk_registry, false, true)
+    ->Name("initialize/sandbox_walk_registry/bare_calls")
+    ->Unit(benchmark::kMicrosecond);
