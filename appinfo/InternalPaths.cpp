@@ -2,7 +2,7 @@
 #include "QZApplicationInfo.h"
 
 #include "platform/Platform.h"
-#include "report/Recorder.h"
+#include "appinfo/Trace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -125,10 +125,9 @@ void QZApplicationInfo::_SetupInternalPaths()
         }
     }
     add("fe_rtl", runtimeLibrary);
-    if (_Recorder* const note = _recording.recorder)
-        note->decision("ry_module", "RY_DLL_PATH",
-                       fromEnvironment ? QZStartupReport::Decision::Origin::Environment
-                                       : QZStartupReport::Decision::Origin::Default);
+    if (qz::Trace* const trace = qz::watcherOf(_trace.attached))
+        trace->decision("ry_module", "RY_DLL_PATH",
+                        fromEnvironment ? qz::trace::DecisionOrigin::Environment : qz::trace::DecisionOrigin::Default);
 
     const std::string templates = home + "/templates";
     add("rytemplates_rootdir", templates);

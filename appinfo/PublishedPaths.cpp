@@ -2,7 +2,7 @@
 #include "QZApplicationInfo.h"
 
 #include "platform/Platform.h"
-#include "report/Recorder.h"
+#include "appinfo/Trace.h"
 
 #include <cstring>
 #include <iterator>
@@ -183,25 +183,23 @@ void QZApplicationInfo::_SetupPublishedPaths()
     if (!_corvanHome || !_productArchitecture || !_applicationName || !_HasRequiredInternalPaths())
         return;
 
-    using Origin = QZStartupReport::Decision::Origin;
-    _Recorder* const note = _recording.recorder;
+    using Origin = qz::trace::DecisionOrigin;
+    qz::Trace* const trace = qz::watcherOf(_trace.attached);
     char helpValue[kSysVarSize] = "";
-    _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue, note);
+    const qz::trace::Source helpSource = _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue, trace);
     const std::string help = *helpValue ? helpValue : std::string(_corvanHome) + "/help";
-    if (note) {
-        const auto source = note->report.lookups.back().source;
-        note->decision("qz_help_dir", "QZ_MSG_HELP",
-                       source == QZStartupReport::Lookup::Source::Environment ? Origin::Environment
-                       : source == QZStartupReport::Lookup::Source::Registry  ? Origin::Registry
-                                                                              : Origin::Default);
-    }
+    if (trace)
+        trace->decision("qz_help_dir", "QZ_MSG_HELP",
+                        helpSource == qz::trace::Source::Environment ? Origin::Environment
+                        : helpSource == qz::trace::Source::Registry  ? Origin::Registry
+                                                                     : Origin::Default);
 
     const char* templatesKey = "plttemplates_rootdir";
     for (const char* name : kFrontEndTemplateUsers)
         if (std::strcmp(_applicationName, name) == 0)
             templatesKey = "rytemplates_rootdir";
-    if (note)
-        note->decision("TEMPLATES_DIR", "application name", Origin::ApplicationName);
+    if (trace)
+        trace->decision("TEMPLATES_DIR", "application name", Origin::ApplicationName);
 
     auto pieceText = [&](const Piece& piece) -> std::string_view {
         switch (piece.from) {
@@ -232,8 +230,8 @@ void QZApplicationInfo::_SetupPublishedPaths()
             const auto setting = qz::platform::environment(row.override);
             const bool overridden = setting && !setting->empty();
             for (const char* key : row.decides)
-                if (key && note)
-                    note->decision(key, row.override, overridden ? Origin::Environment : Origin::Default);
+                if (key && trace)
+                    trace->decision(key, row.override, overridden ? Origin::Environment : Origin::Default);
             if (overridden) {
                 _publishedPaths.Append(row.key, setting->c_str());
                 continue;

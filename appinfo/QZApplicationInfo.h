@@ -14,6 +14,14 @@
 
 #include "qzappinfo_export.h"
 
+namespace qz {
+class Trace;
+struct CoreAccess;
+namespace trace {
+enum class Source;
+}
+} // namespace qz
+
 // What an application of the suite knows about itself: its name, version and titles,
 // where its executable lies, where the suite is installed, and two tables of named paths.
 //
@@ -63,6 +71,7 @@ public:
         int _count;
 
     private:
+        friend struct qz::CoreAccess;
         void _IncreaseSize(int by);
 
         struct _Storage;
@@ -161,17 +170,16 @@ protected:
     PathDictionary _internalPaths;
 
 private:
-    friend class QZStartupReport;
+    friend struct qz::CoreAccess;
     struct _Buffers;
-    // The notes of a start-up report (QZStartupReport), taken while it runs one call.
-    struct _Recorder;
-    // The recorder of the call that runs now, if any. It belongs to this record alone:
-    // a copy or an assignment never passes it on, and the target keeps its own.
-    struct _Recording {
-        _Recorder* recorder = nullptr;
-        _Recording() = default;
-        _Recording(const _Recording&) noexcept {}
-        _Recording& operator=(const _Recording&) noexcept { return *this; }
+    // The watcher of the call that runs now, if any (the library's own observer). It
+    // belongs to this record alone: a copy or an assignment never passes it on, and the
+    // target keeps its own.
+    struct _TraceSlot {
+        qz::Trace* attached = nullptr;
+        _TraceSlot() = default;
+        _TraceSlot(const _TraceSlot&) noexcept {}
+        _TraceSlot& operator=(const _TraceSlot&) noexcept { return *this; }
     };
 
     char* _Keep(const char* text, std::size_t minimumSize = 0);
@@ -183,11 +191,12 @@ private:
     void _BuildCopyrightStatement(int firstYear, int lastYear);
     void _BuildRegistryPaths();
     bool _HasRequiredInternalPaths() const;
-    // The lookup of _GetSysVar; recorder, when given, notes what it consulted and found.
-    bool _LookUpSysVar(const char* name, char* value, unsigned int size, _Recorder* recorder) const;
+    // The lookup of _GetSysVar: where the value came from; trace, when given, is told
+    // what was consulted and found.
+    qz::trace::Source _LookUpSysVar(const char* name, char* value, unsigned int size, qz::Trace* trace) const;
 
     std::shared_ptr<_Buffers> _buffers;
-    _Recording _recording;
+    _TraceSlot _trace;
 };
 
 #endif
