@@ -613,12 +613,12 @@ TEST_F(QzpathsTest, ExplainTellsTheSandboxProbesThreeVerdicts)
         {"tree", "directory", "directory", "/qzcommon is a directory: a sandbox tree", true},
     };
     for (const Case& c : cases) {
-        const std::string home = tree.mkdir(std::string("homes/") + c.home);
+        const std::string installation = tree.mkdir(std::string("homes/") + c.home);
         if (std::string(c.make) == "file")
             tree.touch(std::string("homes/") + c.home + "/qzcommon");
         else if (std::string(c.make) == "directory")
             tree.mkdir(std::string("homes/") + c.home + "/qzcommon");
-        env.set("CORVAN_HOME", home);
+        env.set("CORVAN_HOME", installation);
 
         const json explained = runJson({"explain"});
         EXPECT_EQ(explained["sandbox"], c.sandbox) << c.home;
@@ -630,7 +630,7 @@ TEST_F(QzpathsTest, ExplainTellsTheSandboxProbesThreeVerdicts)
             }
         EXPECT_TRUE(probed) << c.home;
         const auto text = run({"explain"});
-        EXPECT_NE(text.out.find(home + c.text), std::string::npos) << text.out;
+        EXPECT_NE(text.out.find(installation + c.text), std::string::npos) << text.out;
         EXPECT_NE(text.out.find(c.sandbox ? "  (sandbox)" : "  (installation)"), std::string::npos) << text.out;
     }
 }
