@@ -4,14 +4,14 @@
 
 #include "appinfo/Text.h"
 #include "platform/Platform.h"
-#include "report/Recorder.h"
+#include "appinfo/Trace.h"
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace platform = qz::platform;
-using Report = QZStartupReport;
+namespace trace = qz::trace;
 
 namespace {
 
@@ -35,37 +35,37 @@ bool isExistingDirectory(const std::string& path)
 // The extensions tried, in this order, after the name as given.
 constexpr const char* kExecutableExtensions[] = {"bat", "com", "exe"};
 
-// Tells a report every name that the executable search tests; does nothing otherwise.
-struct TestNotes {
-    std::vector<Report::Candidate>* candidates = nullptr;
-    Report::Candidate::Where where = Report::Candidate::Where::AbsoluteName;
+// Every name that the executable search tests, told to the watcher when there is one.
+struct CandidateTest {
+    qz::Trace* trace = nullptr;
+    trace::CandidatePlace where = trace::CandidatePlace::AbsoluteName;
     bool exists(const std::string& path) const
     {
         const bool found = platform::exists(path.c_str());
-        if (candidates)
-            candidates->push_back({where, path, found});
+        if (trace)
+            trace->candidate(where, path, found);
         return found;
     }
 };
 
-bool appendExtensionIfExists(std::string& path, const char* extension, const TestNotes& notes = {})
+bool appendExtensionIfExists(std::string& path, const char* extension, const CandidateTest& test = {})
 {
     const std::size_t bare = path.size();
     path += '.';
     path += extension;
-    if (notes.exists(path))
+    if (test.exists(path))
         return true;
     path.resize(bare);
     return false;
 }
 
 // The first existing form wins: the name as given, then .bat, .com, .exe.
-bool appendExtensionsIfExists(std::string& path, const TestNotes& notes = {})
+bool appendExtensionsIfExists(std::string& path, const CandidateTest& test = {})
 {
-    if (notes.exists(path))
+    if (test.exists(path))
         return true;
     for (const char* extension : kExecutableExtensions)
-        if (appendExtensionIfExists(path, extension, notes))
+        if (appendExtensionIfExists(path, extension, test))
             return true;
     return false;
 }
@@ -130,10 +130,8 @@ void QZApplicationInfo::_Directory(char* path)
 
 bool QZApplicationInfo::_FindExecutable(const char* executableName)
 {
-    _Recorder* const note = _recording.recorder;
-    TestNotes notes;
-    if (note)
-        notes.candidates = &note->report.executableCandidates;
+    qz::Trace* const trace = qz::watcherOf(_trace.attached);
+    CandidateTest test{trace};
 
     const std::string_view name = executableName;
     if (platform::isAbsoluteExecutableName(name)) {
@@ -141,7 +139,7 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
         // exists, the executable path keeps the name as given.
         std::string path(name);
         _executablePath = _Keep(path.c_str());
-        if (!appendExtensionsIfExists(path, notes))
+        if (!appendExtensionsIfExists(path, test))
             return false;
         if (path.size() != name.size())
             _executablePath = _Keep(path.c_str());
@@ -151,18 +149,16 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
     std::string candidate; // one buffer for every candidate
     auto acceptIn = [&](std::string_view directory) {
         candidate.assign(directory).append(1, platform::joinSeparator()).append(name);
-        if (!appendExtensionsIfExists(candidate, notes))
+        if (!appendExtensionsIfExists(candidate, test))
             return false;
         _executablePath = _Keep(candidate.c_str());
         return true;
     };
 
     const platform::ExecutableSearch search = platform::executableSearchFor(name);
-    if (note) {
-        note->report.searchedCurrentDirectory = search.inCurrentDirectory;
-        note->report.searchedPath = search.alongSearchPath;
-    }
-    notes.where = Report::Candidate::Where::CurrentDirectory;
+    if (trace)
+        trace->executableSearch(search.inCurrentDirectory, search.alongSearchPath);
+    test.where = trace::CandidatePlace::CurrentDirectory;
     if (search.inCurrentDirectory && acceptIn(_currentWorkingDir))
         return true;
     if (!search.alongSearchPath)
@@ -171,12 +167,10 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
     const std::optional<std::string> pathVariable = platform::environment("PATH");
     const std::string searchPath = pathVariable.value_or("");
     std::vector<std::string_view> skipped;
-    const auto entries = qz::listEntries(searchPath, platform::searchPathDelimiters(), note ? &skipped : nullptr);
-    if (note) {
-        note->report.searchPath = pathVariable;
-        note->report.skippedSearchPathEntries.assign(skipped.begin(), skipped.end());
-    }
-    notes.where = Report::Candidate::Where::SearchPath;
+    const auto entries = qz::listEntries(searchPath, platform::searchPathDelimiters(), trace ? &skipped : nullptr);
+    if (trace)
+        trace->searchPath(pathVariable, skipped);
+    test.where = trace::CandidatePlace::SearchPath;
     for (std::string_view entry : entries)
         if (acceptIn(entry))
             return true;
@@ -186,10 +180,10 @@ bool QZApplicationInfo::_FindExecutable(const char* executableName)
 void QZApplicationInfo::_FindExecutableDir()
 {
     const platform::Status status = platform::status(_executablePath);
-    if (_Recorder* const note = _recording.recorder)
-        note->report.executableStatus = status == platform::Status::Missing     ? Report::ExecutableStatus::Missing
-                                        : status == platform::Status::Directory ? Report::ExecutableStatus::Directory
-                                                                                : Report::ExecutableStatus::File;
+    if (qz::Trace* const trace = qz::watcherOf(_trace.attached))
+        trace->executableStatus(status == platform::Status::Missing     ? trace::ExecutableStatus::Missing
+                                : status == platform::Status::Directory ? trace::ExecutableStatus::Directory
+                                                                        : trace::ExecutableStatus::File);
     if (status == platform::Status::Missing)
         return;
     std::string directory = _executablePath;
@@ -202,31 +196,31 @@ void QZApplicationInfo::_FindExecutableDir()
 // ancestors, by changing into them; the current directory is put back afterwards.
 void QZApplicationInfo::_WalkUpToSandbox()
 {
-    _Recorder* const note = _recording.recorder;
-    auto end = [note](Report::WalkEnd how) {
-        if (note)
-            note->report.walkEnd = how;
+    qz::Trace* const trace = qz::watcherOf(_trace.attached);
+    auto end = [trace](trace::WalkEnd how) {
+        if (trace)
+            trace->walkEnd(how);
     };
     DirectoryRestorer restorer(_currentWorkingDir);
     std::string level = _executableDir;
     if (!platform::changeDirectory(level.c_str()))
-        return end(Report::WalkEnd::CannotEnter);
+        return end(trace::WalkEnd::CannotEnter);
     for (;;) {
         const bool found = isExistingDirectory(kSandboxMarker);
-        if (note)
-            note->report.walk.push_back({level, found});
+        if (trace)
+            trace->walkLevel(level, found);
         if (found) {
             _corvanHome = _Keep(level.c_str());
             _sandbox = true;
-            return end(Report::WalkEnd::Found);
+            return end(trace::WalkEnd::Found);
         }
         platform::changeDirectory("..");
         std::optional<std::string> parent = platform::currentDirectory();
         // The root was reached, or the current directory cannot be read.
         if (!parent)
-            return end(Report::WalkEnd::DirectoryUnreadable);
+            return end(trace::WalkEnd::DirectoryUnreadable);
         if (*parent == level)
-            return end(Report::WalkEnd::RootReached);
+            return end(trace::WalkEnd::RootReached);
         level = std::move(*parent);
     }
 }
@@ -234,14 +228,18 @@ void QZApplicationInfo::_WalkUpToSandbox()
 int QZApplicationInfo::Initialize(const char* applicationName, float version, const char* supportEMail,
                                   const char* executableName, int patchLevel, int firstYear, int lastYear)
 {
-    _Recorder* const note = _recording.recorder;
-    using Step = Report::Step;
-    using Failure = Report::Failure;
-    auto step = [note](Step taken) {
-        if (note)
-            note->step(taken);
+    qz::Trace* const trace = qz::watcherOf(_trace.attached);
+    using Step = trace::Step;
+    using Failure = trace::Failure;
+    auto step = [trace](Step taken) {
+        if (trace)
+            trace->step(taken);
     };
-    auto fail = [note](Failure why) { return note ? note->fail(why) : 0; };
+    auto fail = [this, trace](Failure why) {
+        if (trace)
+            trace->finished(*this, 0, why);
+        return 0;
+    };
 
     if (_initialized) {
         step(Step::AlreadyInitialized);
@@ -262,8 +260,8 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
 
     step(Step::CurrentDirectory);
     const std::optional<std::string> currentDirectory = platform::currentDirectory();
-    if (note)
-        note->report.currentDirectory = currentDirectory;
+    if (trace)
+        trace->currentDirectory(currentDirectory);
     if (!currentDirectory || currentDirectory->empty())
         return fail(Failure::NoCurrentDirectory);
     _currentWorkingDir = _Keep(currentDirectory->c_str());
@@ -289,44 +287,42 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
 
     char value[kSysVarSize];
     step(Step::Display);
-    _LookUpSysVar("DISPLAY", value, sizeof value, note);
+    _LookUpSysVar("DISPLAY", value, sizeof value, trace);
     if (*value)
         _xDisplayName = _Keep(value);
     _productArchitecture = _Keep(platform::productArchitecture(), 6);
     step(Step::Architecture);
-    _LookUpSysVar("CORVAN_ARCH", value, sizeof value, note);
+    _LookUpSysVar("CORVAN_ARCH", value, sizeof value, trace);
     if (*value)
         _architecture = _Keep(value);
 
     step(Step::CorvanHome);
-    _LookUpSysVar("CORVAN_HOME", value, sizeof value, note);
+    const trace::Source homeSource = _LookUpSysVar("CORVAN_HOME", value, sizeof value, trace);
     if (*value) {
-        if (note)
-            note->report.homeSource = note->report.lookups.back().source == Report::Lookup::Source::Registry
-                                          ? Report::HomeSource::Registry
-                                          : Report::HomeSource::Environment;
         // Only one trailing separator goes: "D:\qz\\" keeps one.
         std::string home = value;
-        if (platform::isSeparator(home.back())) {
+        const bool separatorRemoved = platform::isSeparator(home.back());
+        if (separatorRemoved)
             home.pop_back();
-            if (note)
-                note->report.homeSeparatorRemoved = true;
-        }
+        if (trace)
+            trace->home(homeSource == trace::Source::Registry ? trace::HomeSource::Registry
+                                                              : trace::HomeSource::Environment,
+                        separatorRemoved);
         _corvanHome = _Keep(home.c_str());
         step(Step::SandboxProbe);
+        // The existence test first, then the status query.
         const std::string probe = home + "/" + kSandboxMarker;
-        _sandbox = isExistingDirectory(probe);
-        if (note) {
-            note->report.sandboxProbe = probe;
-            note->report.sandboxProbeResult = _sandbox                            ? Report::ProbeResult::Directory
-                                              : platform::exists(probe.c_str()) ? Report::ProbeResult::NotADirectory
-                                                                                : Report::ProbeResult::Missing;
-        }
+        const bool present = platform::exists(probe.c_str());
+        _sandbox = present && platform::status(probe.c_str()) == platform::Status::Directory;
+        if (trace)
+            trace->sandboxProbe(probe, _sandbox  ? trace::ProbeResult::Directory
+                                       : present ? trace::ProbeResult::NotADirectory
+                                                 : trace::ProbeResult::Missing);
     } else if (_executableDir) {
         step(Step::Walk);
         _WalkUpToSandbox();
-        if (note && _corvanHome)
-            note->report.homeSource = Report::HomeSource::Walk;
+        if (trace && _corvanHome)
+            trace->home(trace::HomeSource::Walk, false);
     }
     step(Step::Home);
     if (!_corvanHome)
@@ -345,7 +341,7 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
     step(Step::PublishedPaths);
     _SetupPublishedPaths();
     _initialized = true;
-    if (note)
-        note->report.result = 1;
+    if (trace)
+        trace->finished(*this, 1, Failure::None);
     return 1;
 }

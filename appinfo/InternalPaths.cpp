@@ -3,7 +3,7 @@
 
 #include "appinfo/InternalKeys.h"
 #include "platform/Platform.h"
-#include "report/Recorder.h"
+#include "appinfo/Trace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -132,10 +132,9 @@ void QZApplicationInfo::_SetupInternalPaths()
         }
     }
     add(Key::fe_rtl, {runtimeLibrary});
-    if (_Recorder* const note = _recording.recorder)
-        note->decision("ry_module", "RY_DLL_PATH",
-                       fromEnvironment ? QZStartupReport::Decision::Origin::Environment
-                                       : QZStartupReport::Decision::Origin::Default);
+    if (qz::Trace* const trace = qz::watcherOf(_trace.attached))
+        trace->decision("ry_module", "RY_DLL_PATH",
+                        fromEnvironment ? qz::trace::DecisionOrigin::Environment : qz::trace::DecisionOrigin::Default);
 
     const std::string_view templates = add(Key::rytemplates_rootdir, {home, "/templates"});
     add(Key::plttemplates_rootdir, {templates});

@@ -4,7 +4,7 @@
 #include "appinfo/InternalKeys.h"
 #include "appinfo/Text.h"
 #include "platform/Platform.h"
-#include "report/Recorder.h"
+#include "appinfo/Trace.h"
 
 #include <cstring>
 #include <iterator>
@@ -278,25 +278,23 @@ void QZApplicationInfo::_SetupPublishedPaths()
     if (!_corvanHome || !_productArchitecture || !_applicationName || !_ReadInternalValues(internal))
         return;
 
-    using Origin = QZStartupReport::Decision::Origin;
-    _Recorder* const note = _recording.recorder;
+    using Origin = qz::trace::DecisionOrigin;
+    qz::Trace* const trace = qz::watcherOf(_trace.attached);
     char helpValue[kSysVarSize] = "";
-    _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue, note);
+    const qz::trace::Source helpSource = _LookUpSysVar("QZ_MSG_HELP", helpValue, sizeof helpValue, trace);
     const std::string help = *helpValue ? helpValue : std::string(_corvanHome) + "/help";
-    if (note) {
-        const auto source = note->report.lookups.back().source;
-        note->decision("qz_help_dir", "QZ_MSG_HELP",
-                       source == QZStartupReport::Lookup::Source::Environment ? Origin::Environment
-                       : source == QZStartupReport::Lookup::Source::Registry  ? Origin::Registry
-                                                                              : Origin::Default);
-    }
+    if (trace)
+        trace->decision("qz_help_dir", "QZ_MSG_HELP",
+                        helpSource == qz::trace::Source::Environment ? Origin::Environment
+                        : helpSource == qz::trace::Source::Registry  ? Origin::Registry
+                                                                     : Origin::Default);
 
     K templatesKey = K::plttemplates_rootdir;
     for (const char* name : kFrontEndTemplateUsers)
         if (std::strcmp(_applicationName, name) == 0)
             templatesKey = K::rytemplates_rootdir;
-    if (note)
-        note->decision("TEMPLATES_DIR", "application name", Origin::ApplicationName);
+    if (trace)
+        trace->decision("TEMPLATES_DIR", "application name", Origin::ApplicationName);
 
     // What each row stored. A table that held entries before this call may hold an
     // older entry of the same key, which is the one a lookup finds.
@@ -332,8 +330,8 @@ void QZApplicationInfo::_SetupPublishedPaths()
             const auto setting = qz::platform::environment(row.override);
             const bool overridden = setting && !setting->empty();
             for (const char* key : row.decides)
-                if (key && note)
-                    note->decision(key, row.override, overridden ? Origin::Environment : Origin::Default);
+                if (key && trace)
+                    trace->decision(key, row.override, overridden ? Origin::Environment : Origin::Default);
             if (overridden) {
                 const std::string_view whole = *setting;
                 stored[r] = _publishedPaths._Add(row.key, &whole, 1);

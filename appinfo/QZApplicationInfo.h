@@ -15,6 +15,14 @@
 
 #include "qzappinfo_export.h"
 
+namespace qz {
+class Trace;
+struct CoreAccess;
+namespace trace {
+enum class Source;
+}
+} // namespace qz
+
 // What an application of the suite knows about itself: its name, version and titles,
 // where its executable lies, where the suite is installed, and two tables of named paths.
 //
@@ -67,6 +75,7 @@ public:
         // The record's catalogue builders add entries whose key and value they already
         // know the length of, and build later values from the stored ones.
         friend class QZApplicationInfo;
+        friend struct qz::CoreAccess;
 
         void _IncreaseSize(int by);
         // Append with texts of known length, the value given as pieces to be joined;
@@ -169,17 +178,16 @@ protected:
     PathDictionary _internalPaths;
 
 private:
-    friend class QZStartupReport;
+    friend struct qz::CoreAccess;
     struct _Buffers;
-    // The notes of a start-up report (QZStartupReport), taken while it runs one call.
-    struct _Recorder;
-    // The recorder of the call that runs now, if any. It belongs to this record alone:
-    // a copy or an assignment never passes it on, and the target keeps its own.
-    struct _Recording {
-        _Recorder* recorder = nullptr;
-        _Recording() = default;
-        _Recording(const _Recording&) noexcept {}
-        _Recording& operator=(const _Recording&) noexcept { return *this; }
+    // The watcher of the call that runs now, if any (the library's own observer). It
+    // belongs to this record alone: a copy or an assignment never passes it on, and the
+    // target keeps its own.
+    struct _TraceSlot {
+        qz::Trace* attached = nullptr;
+        _TraceSlot() = default;
+        _TraceSlot(const _TraceSlot&) noexcept {}
+        _TraceSlot& operator=(const _TraceSlot&) noexcept { return *this; }
     };
 
     char* _Keep(const char* text, std::size_t minimumSize = 0);
@@ -195,11 +203,12 @@ private:
     // entry's, into values when given; a key without an entry gets no text at all. False
     // when a key that the published table reads is missing.
     bool _ReadInternalValues(std::string_view* values) const;
-    // The lookup of _GetSysVar; recorder, when given, notes what it consulted and found.
-    bool _LookUpSysVar(const char* name, char* value, unsigned int size, _Recorder* recorder) const;
+    // The lookup of _GetSysVar: where the value came from; trace, when given, is told
+    // what was consulted and found.
+    qz::trace::Source _LookUpSysVar(const char* name, char* value, unsigned int size, qz::Trace* trace) const;
 
     std::shared_ptr<_Buffers> _buffers;
-    _Recording _recording;
+    _TraceSlot _trace;
 };
 
 #endif

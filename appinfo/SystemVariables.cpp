@@ -3,7 +3,7 @@
 #include "QZApplicationInfo.h"
 
 #include "platform/Platform.h"
-#include "report/Recorder.h"
+#include "appinfo/Trace.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,50 +31,14 @@ std::string_view textOfData(const std::string& data)
     return std::string_view(data.data(), std::min(data.find('\0'), data.size()));
 }
 
-using Report = QZStartupReport;
-
-Report::EnvironmentState environmentState(const std::optional<std::string>& text, unsigned int size)
+qz::trace::EnvironmentState environmentState(const std::optional<std::string>& text, unsigned int size)
 {
+    using State = qz::trace::EnvironmentState;
     if (!text)
-        return Report::EnvironmentState::Unset;
+        return State::Unset;
     if (text->empty())
-        return Report::EnvironmentState::Empty;
-    return text->size() >= size ? Report::EnvironmentState::TooLong : Report::EnvironmentState::Used;
-}
-
-Report::RegistryRead noted(qz::platform::RegistryRead&& read)
-{
-    using State = qz::platform::RegistryRead::StoreState;
-    Report::RegistryRead noted;
-    noted.store = std::move(read.store);
-    noted.storeSetting = std::move(read.storeSetting);
-    switch (read.storeState) {
-    case State::Read:
-        noted.storeState = Report::RegistryRead::StoreState::Read;
-        break;
-    case State::Missing:
-        noted.storeState = Report::RegistryRead::StoreState::Missing;
-        break;
-    case State::Unreadable:
-        noted.storeState = Report::RegistryRead::StoreState::Unreadable;
-        break;
-    case State::Directory:
-        noted.storeState = Report::RegistryRead::StoreState::Directory;
-        break;
-    case State::NotAnExportFile:
-        noted.storeState = Report::RegistryRead::StoreState::NotAnExportFile;
-        break;
-    }
-    noted.storeReason = std::move(read.storeReason);
-    noted.keyPath = std::move(read.keyPath);
-    noted.valueName = std::move(read.valueName);
-    noted.keyFound = read.keyFound;
-    noted.valueFound = read.valueFound;
-    noted.valueBytes = read.valueBytes;
-    noted.readLimit = kRegistryDataRoom;
-    if (read.data)
-        noted.text = std::string(textOfData(*read.data));
-    return noted;
+        return State::Empty;
+    return text->size() >= size ? State::TooLong : State::Used;
 }
 
 } // namespace
@@ -84,13 +48,30 @@ void QZApplicationInfo::_GetSysVar(const char* name, char* value, unsigned int s
     _LookUpSysVar(name, value, size, nullptr);
 }
 
-bool QZApplicationInfo::_LookUpSysVar(const char* name, char* value, unsigned int size, _Recorder* recorder) const
+qz::trace::Source QZApplicationInfo::_LookUpSysVar(const char* name, char* value, unsigned int size,
+                                                   qz::Trace* trace) const
 {
+    using Source = qz::trace::Source;
     if (!value || size == 0)
-        return false;
+        return Source::Nowhere;
     value[0] = '\0';
     const std::string variable = name ? name : "";
-    Report::Lookup* lookup = recorder ? &recorder->lookup(name, size) : nullptr;
+    // What the watcher is told once the lookup is done, on every way out.
+    std::optional<qz::trace::Lookup> lookup;
+    auto done = [&](Source source) {
+        if (lookup) {
+            lookup->source = source;
+            if (source != Source::Nowhere)
+                lookup->value = value;
+            trace->lookup(*lookup);
+        }
+        return source;
+    };
+    if (trace) {
+        lookup.emplace();
+        lookup->name = variable;
+        lookup->size = size;
+    }
 
     // An environment variable set to the empty text counts as absent.
     const std::optional<std::string> environment = qz::platform::environment(variable.c_str());
@@ -99,13 +80,8 @@ bool QZApplicationInfo::_LookUpSysVar(const char* name, char* value, unsigned in
         lookup->environmentBytes = environment ? environment->size() : 0;
         lookup->environmentText = environment;
     }
-    if (environment && copyIfFits(*environment, value, size) && value[0] != '\0') {
-        if (lookup) {
-            lookup->source = Report::Lookup::Source::Environment;
-            lookup->value = value;
-        }
-        return true;
-    }
+    if (environment && copyIfFits(*environment, value, size) && value[0] != '\0')
+        return done(Source::Environment);
 
     // "A\B\C" names the value C of the key <base>\A\B; "A\" the default value of <base>\A.
     std::string keyPath = _systemBaseRegistryPath ? _systemBaseRegistryPath : "";
@@ -115,23 +91,24 @@ bool QZApplicationInfo::_LookUpSysVar(const char* name, char* value, unsigned in
         keyPath.append(variable, 0, cut);
         valueName = variable.substr(cut + 1);
     }
-    // A report reads the same data through the read that also tells what it consulted.
+    // A watcher is told what the read consulted, through the read that also tells it.
     std::optional<std::string> data;
     if (lookup) {
         qz::platform::RegistryRead read = qz::platform::readRegistryValue(keyPath, valueName, kRegistryDataRoom);
         data = read.data;
-        lookup->registry = noted(std::move(read));
+        lookup->registryReadLimit = kRegistryDataRoom;
+        if (data)
+            lookup->registryText = std::string(textOfData(*data));
+        lookup->registry = std::move(read);
     } else {
         data = qz::platform::registryValue(keyPath, valueName, kRegistryDataRoom);
     }
     if (!data)
-        return false;
+        return done(Source::Nowhere);
     const std::string_view text = textOfData(*data);
-    if (!copyIfFits(text, value, size) || text.empty())
-        return false;
-    if (lookup) {
-        lookup->source = Report::Lookup::Source::Registry;
-        lookup->value = value;
+    if (!copyIfFits(text, value, size) || text.empty()) {
+        value[0] = '\0';
+        return done(Source::Nowhere);
     }
-    return true;
+    return done(Source::Registry);
 }

@@ -3,29 +3,16 @@
 #include "Fixtures.h"
 
 #include <QZApplicationInfo.h>
+#include <QZStartupReport.h>
 
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
-
-// The published table as DumpPaths lists it: "key : value" lines between two rules.
-std::vector<std::pair<std::string, std::string>> publishedTable(QZApplicationInfo& info)
-{
-    std::unique_ptr<char[]> dump(info.DumpPaths());
-    std::istringstream lines(dump.get());
-    std::vector<std::pair<std::string, std::string>> table;
-    for (std::string line; std::getline(lines, line);)
-        if (const auto colon = line.find(" : "); colon != std::string::npos)
-            table.emplace_back(line.substr(0, colon), line.substr(colon + 3));
-    return table;
-}
 
 struct Initialized {
     QZApplicationInfo info;
@@ -35,8 +22,10 @@ struct Initialized {
     Initialized()
     {
         qzbench::sandbox().enter(false);
-        if (info.Initialize("Ryndel", 10.0f, "support@corvan.example", "ryndel", 0, 2008, 2009) == 1)
-            table = publishedTable(info);
+        // The start-up report lists the published table in its order.
+        QZStartupReport report;
+        if (report.Initialize(info, "Ryndel", 10.0f, "support@corvan.example", "ryndel", 0, 2008, 2009) == 1)
+            table = report.published;
         for (const auto& row : table)
             keys.push_back(row.first);
     }

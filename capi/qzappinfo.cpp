@@ -10,12 +10,11 @@
 #include <memory>
 #include <new>
 
-// The handles are the C++ objects themselves, with the few reads that the C interface
-// needs beyond the public accessors: the published table's keys in order, and the
-// start-up report of the initialization, which answers how the home and each settable
-// entry were found. Copies share the report as they share the record's buffers.
-struct qz_info : QZApplicationInfo {
-    const PathDictionary& published() const { return _publishedPaths; }
+// A record and the start-up report of its initialization, which answers how the home and
+// each settable entry were found and lists the published table in order. Copies share the
+// report as they share the record's buffers.
+struct qz_info {
+    QZApplicationInfo record;
     std::shared_ptr<const QZStartupReport> report;
     int32_t failure = QZ_FAILURE_NONE;
 };
@@ -33,15 +32,6 @@ Result guarded(Result failure, Work&& work) noexcept
         return failure;
     }
 }
-
-// The keys of a table in order, read through the table's protected arrays.
-struct TableKeys : QZApplicationInfo::PathDictionary {
-    static int count(const PathDictionary& table) { return table.*(&TableKeys::_count); }
-    static const char* key(const PathDictionary& table, int index)
-    {
-        return (table.*(&TableKeys::_keys))[index];
-    }
-};
 
 // One walk of qz_paths_read_all: the caller's reader, its data, and the first result
 // that was not 0, after which the remaining places are passed over.
@@ -66,7 +56,7 @@ public:
 };
 
 using TextAccessor = char* (QZApplicationInfo::*)() const;
-const char* field(const qz_info* info, TextAccessor accessor) { return info ? (info->*accessor)() : nullptr; }
+const char* field(const qz_info* info, TextAccessor accessor) { return info ? (info->record.*accessor)() : nullptr; }
 
 using PathsAccessor = char* (QZ_PathManager::*)() const;
 
@@ -115,7 +105,7 @@ int32_t failureCode(QZStartupReport::Failure failure)
 // The path manager keeps its own share of the record (copies share every buffer), so the
 // caller's record may go first.
 struct qz_paths {
-    qz_paths(const qz_info& info, int32_t keepDuplicates) : record(info), manager(&record, keepDuplicates) {}
+    qz_paths(const qz_info& info, int32_t keepDuplicates) : record(info), manager(&record.record, keepDuplicates) {}
     qz_info record;
     mutable CallbackPathManager manager;
 };
@@ -161,13 +151,13 @@ int32_t qz_info_initialize(qz_info* info, const char* name, float version, const
     info->failure = QZ_FAILURE_MEMORY;
     return guarded<int32_t>(0, [&] {
         // A second call changes nothing, the report of the first included.
-        if (info->GetInitializedStatus()) {
+        if (info->record.GetInitializedStatus()) {
             info->failure = QZ_FAILURE_ALREADY_INITIALIZED;
             return 0;
         }
         auto report = std::make_shared<QZStartupReport>();
         const int result =
-            report->Initialize(*info, name, version, support_email, executable, patch_level, first_year, last_year);
+            report->Initialize(info->record, name, version, support_email, executable, patch_level, first_year, last_year);
         info->failure = failureCode(report->failure);
         info->report = std::move(report);
         return result;
@@ -176,7 +166,7 @@ int32_t qz_info_initialize(qz_info* info, const char* name, float version, const
 
 int32_t qz_info_initialized(const qz_info* info)
 {
-    return info && const_cast<qz_info*>(info)->GetInitializedStatus() ? 1 : 0;
+    return info && const_cast<qz_info*>(info)->record.GetInitializedStatus() ? 1 : 0;
 }
 
 int32_t qz_info_failure(const qz_info* info) { return info ? info->failure : QZ_FAILURE_NONE; }
@@ -227,34 +217,37 @@ const char* qz_info_product_architecture(const qz_info* info)
 }
 const char* qz_info_support_email(const qz_info* info) { return field(info, &QZApplicationInfo::GetSupportEMail); }
 
-float qz_info_application_version(const qz_info* info) { return info ? info->GetApplicationVersion() : 0.0f; }
+float qz_info_application_version(const qz_info* info) { return info ? info->record.GetApplicationVersion() : 0.0f; }
 
 char* qz_info_feature_name(const qz_info* info)
 {
     if (!info)
         return nullptr;
-    return guarded<char*>(nullptr, [info] { return info->GetFeatureName(); });
+    return guarded<char*>(nullptr, [info] { return info->record.GetFeatureName(); });
 }
 
 const char* qz_info_published_path(const qz_info* info, const char* key)
 {
-    return info && key ? info->GetSpecifiedPath(key) : nullptr;
+    return info && key ? info->record.GetSpecifiedPath(key) : nullptr;
 }
 
-int32_t qz_info_key_count(const qz_info* info) { return info ? TableKeys::count(info->published()) : 0; }
+int32_t qz_info_key_count(const qz_info* info)
+{
+    return info && info->report ? static_cast<int32_t>(info->report->published.size()) : 0;
+}
 
 const char* qz_info_key(const qz_info* info, int32_t index)
 {
-    if (!info || index < 0 || index >= TableKeys::count(info->published()))
+    if (index < 0 || index >= qz_info_key_count(info))
         return nullptr;
-    return TableKeys::key(info->published(), index);
+    return info->report->published[static_cast<std::size_t>(index)].first.c_str();
 }
 
 char* qz_info_dump(const qz_info* info)
 {
     if (!info)
         return nullptr;
-    return guarded<char*>(nullptr, [info] { return const_cast<qz_info*>(info)->DumpPaths(); });
+    return guarded<char*>(nullptr, [info] { return const_cast<qz_info*>(info)->record.DumpPaths(); });
 }
 
 int32_t qz_info_sysvar(const qz_info* info, const char* name, char* value, uint32_t size)
@@ -264,23 +257,28 @@ int32_t qz_info_sysvar(const qz_info* info, const char* name, char* value, uint3
     // The C++ lookup writes value[0] even for a size of 0; here a size of 0 writes nothing.
     if (size == 0)
         return QZ_SYSVAR_NOWHERE;
-    return guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
+    const int32_t origin = guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
         value[0] = '\0';
-        if (!const_cast<qz_info*>(info)->GetInitializedStatus())
+        if (!const_cast<qz_info*>(info)->record.GetInitializedStatus())
             return QZ_SYSVAR_NOWHERE;
         QZStartupReport lookup;
-        lookup.LookUpSysVar(*info, name, value, size);
-        switch (lookup.lookups.empty() ? QZStartupReport::Lookup::Source::Nowhere : lookup.lookups.back().source) {
-        case QZStartupReport::Lookup::Source::Environment:
+        lookup.LookUpSysVar(info->record, name, value, size);
+        switch (lookup.lookups.empty() ? qz::trace::Source::Nowhere : lookup.lookups.back().source) {
+        case qz::trace::Source::Environment:
             return QZ_SYSVAR_ENVIRONMENT;
-        case QZStartupReport::Lookup::Source::Registry:
+        case qz::trace::Source::Registry:
             return QZ_SYSVAR_REGISTRY;
-        case QZStartupReport::Lookup::Source::Nowhere:
+        case qz::trace::Source::Nowhere:
             break;
         }
         value[0] = '\0';
         return QZ_SYSVAR_NOWHERE;
     });
+    // The report's notes are taken after the value is written: a failure there leaves no
+    // half answer behind.
+    if (origin == QZ_ERROR_MEMORY)
+        value[0] = '\0';
+    return origin;
 }
 
 int32_t qz_info_home_origin(const qz_info* info)

@@ -1,6 +1,7 @@
 // PathManager.cpp - the configuration path manager; no platform code beyond the platform layer.
 #include "QZ_PathManager.h"
 
+#include "appinfo/CoreAccess.h"
 #include "appinfo/Text.h"
 #include "platform/Platform.h"
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 namespace platform = qz::platform;
+using qz::trace::Place;
 
 namespace {
 
@@ -20,8 +22,6 @@ constexpr std::size_t kDirectorySize = 1024;
 
 // The read order used when the caller gives none.
 constexpr int kDefaultReadOrder[4] = {1, 2, 3, 4};
-
-enum Place { ProductionInstallation = 1, ConfigurationDirectories = 2, UserHome = 3, CurrentDirectory = 4 };
 
 std::unique_ptr<char[]> directoryBuffer(std::string_view text) { return qz::copyText(text, kDirectorySize); }
 
@@ -98,20 +98,26 @@ int QZ_PathManager::ReadFile(char*, char*) { return 0; }
 
 void QZ_PathManager::ReadFromAll(char* data, int* order)
 {
+    qz::Trace* const trace = qz::watcherOf(p_trace.attached);
+    auto read = [&](Place place, char* directory) {
+        if (trace)
+            trace->read(place, -1, qz::textOf(directory));
+        ReadFile(directory, data);
+    };
     const int* codes = order ? order : kDefaultReadOrder;
     for (int i = 0; i < 4; ++i) {
         switch (codes[i]) {
-        case ProductionInstallation:
-            ReadFile(_productionInstallationDir, data);
+        case static_cast<int>(Place::ProductionInstallation):
+            read(Place::ProductionInstallation, _productionInstallationDir);
             break;
-        case ConfigurationDirectories:
+        case static_cast<int>(Place::ConfigurationDirectory):
             p_ReadFileAtConfigPath(data);
             break;
-        case UserHome:
-            ReadFile(_userHome, data);
+        case static_cast<int>(Place::UserHome):
+            read(Place::UserHome, _userHome);
             break;
-        case CurrentDirectory:
-            ReadFile(_cwd, data);
+        case static_cast<int>(Place::CurrentDirectory):
+            read(Place::CurrentDirectory, _cwd);
             break;
         default:
             break;
@@ -150,41 +156,59 @@ bool QZ_PathManager::FindFilePath(char* directory, char* fileName)
     std::string joined(directory);
     joined += qz::textOf(_directoryString);
     joined += qz::textOf(fileName);
-    return FindFileWithDirectory(joined.data());
+    const bool found = FindFileWithDirectory(joined.data());
+    if (qz::Trace* const trace = qz::watcherOf(p_trace.attached))
+        trace->fileTested(joined, found);
+    return found;
 }
 
 bool QZ_PathManager::GetFilePath(char* fileName, char* const directory, int count)
 {
     if (count <= 0 || !directory)
         return false;
+    qz::Trace* const trace = qz::watcherOf(p_trace.attached);
+    if (trace)
+        trace->searchBegins(qz::textOf(fileName), count);
     // A directory that does not fit the caller's buffer is passed over, as if the
     // file were not there: it is neither cut nor written past the buffer.
     auto copyIfFits = [directory](const char* text) {
         if (std::strlen(text) < kDirectorySize)
             std::strcpy(directory, text);
     };
-    for (int step = 0; step < count; ++step) {
+    auto tryPlace = [&](Place place) {
+        const bool found = FindFilePath(directory, fileName);
+        if (trace)
+            trace->searchPlace(place, -1, directory, !isEmpty(directory), found);
+        return found;
+    };
+    bool found = false;
+    for (int step = 0; step < count && !found; ++step) {
         *directory = '\0';
         switch (step) {
         case 0:
             copyIfFits(_cwd);
+            found = tryPlace(Place::CurrentDirectory);
             break;
         case 1:
             copyIfFits(_userHome);
+            found = tryPlace(Place::UserHome);
             break;
         case 2:
+            // The configuration directories tell the watcher themselves, one by one.
             p_SearchConfigPath(directory, fileName);
+            found = FindFilePath(directory, fileName);
             break;
         case 3:
             copyIfFits(_productionInstallationDir);
+            found = tryPlace(Place::ProductionInstallation);
             break;
         default:
             break;
         }
-        if (FindFilePath(directory, fileName))
-            return true;
     }
-    return false;
+    if (trace)
+        trace->searchEnds(found, directory);
+    return found;
 }
 
 void QZ_PathManager::p_SetQZConfigPathArray()
@@ -259,12 +283,19 @@ bool QZ_PathManager::p_HasSameDirInConfigPath(char* directory, int index)
 // last one that was tried; GetFilePath tests the result once more.
 bool QZ_PathManager::p_SearchConfigPath(char* const directory, char* fileName)
 {
+    qz::Trace* const trace = qz::watcherOf(p_trace.attached);
     for (int i = 0; i < _numQZConfigPathArray; ++i) {
         const char* entry = _qzConfigPathArray[i];
-        if (isEmpty(entry) || std::strlen(entry) >= kDirectorySize)
+        if (isEmpty(entry) || std::strlen(entry) >= kDirectorySize) {
+            if (trace)
+                trace->searchPlace(Place::ConfigurationDirectory, i, qz::textOf(entry), false, false);
             continue;
+        }
         std::strcpy(directory, entry);
-        if (FindFilePath(directory, fileName))
+        const bool found = FindFilePath(directory, fileName);
+        if (trace)
+            trace->searchPlace(Place::ConfigurationDirectory, i, directory, true, found);
+        if (found)
             break;
     }
     return true;
@@ -272,6 +303,12 @@ bool QZ_PathManager::p_SearchConfigPath(char* const directory, char* fileName)
 
 void QZ_PathManager::p_ReadFileAtConfigPath(char* data)
 {
-    for (int i = 0; i < _numQZConfigPathArray; ++i)
+    qz::Trace* const trace = qz::watcherOf(p_trace.attached);
+    for (int i = 0; i < _numQZConfigPathArray; ++i) {
+        if (trace)
+            trace->read(Place::ConfigurationDirectory, i, qz::textOf(_qzConfigPathArray[i]));
         ReadFile(_qzConfigPathArray[i], data);
+    }
 }
+
+qz::Trace*& qz::CoreAccess::slot(QZ_PathManager& manager) { return manager.p_trace.attached; }

@@ -81,6 +81,17 @@ private:
 
     struct p_Buffers;
     std::shared_ptr<p_Buffers> p_buffers;
+
+    friend struct qz::CoreAccess;
+    // The watcher of the call that runs now, if any (the library's own observer); never
+    // passed on by a copy or an assignment.
+    struct p_TraceSlot {
+        qz::Trace* attached = nullptr;
+        p_TraceSlot() = default;
+        p_TraceSlot(const p_TraceSlot&) noexcept {}
+        p_TraceSlot& operator=(const p_TraceSlot&) noexcept { return *this; }
+    };
+    p_TraceSlot p_trace;
 };
 
 #endif

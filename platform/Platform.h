@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "appinfo/QZTraceEvents.h"
+
 namespace qz::platform {
 
 // --- Conventions of the platform's paths and names ---
@@ -58,27 +60,9 @@ Status status(const char* path);
 std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
                                          std::size_t maxBytes);
 
-// What one read of a value below HKEY_LOCAL_MACHINE consulted and found, for the
-// start-up report; data is exactly what registryValue gives for the same arguments.
-struct RegistryRead {
-    // Where the machine-wide settings were looked for: the stand-in file's path, or
-    // "HKEY_LOCAL_MACHINE" where the system has a registry.
-    std::string store;
-    // The variable whose value named the store ("CORVAN_REGISTRY"), or "" for the default.
-    std::string storeSetting;
-    enum class StoreState { Read, Missing, Unreadable, Directory, NotAnExportFile };
-    StoreState storeState = StoreState::Read;
-    // The system's reason when the store could not be read ("Permission denied").
-    std::string storeReason;
-    // The key path as looked up, with its root: "HKEY_LOCAL_MACHINE\SOFTWARE\...".
-    std::string keyPath;
-    std::string valueName;
-    bool keyFound = false;
-    bool valueFound = false;
-    // The size in bytes of the value's data as an 8-bit caller reads it, when found.
-    std::size_t valueBytes = 0;
-    std::optional<std::string> data;
-};
+// What one read of a value below HKEY_LOCAL_MACHINE consulted and found (RegistryRead, in
+// the shared words of QZTraceEvents.h); data is exactly what registryValue gives for the
+// same arguments.
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName,
                                std::size_t maxBytes);
 

@@ -3,11 +3,13 @@
 #ifndef QZSTARTUPREPORT_H
 #define QZSTARTUPREPORT_H
 
+#include "QZTraceEvents.h"
 #include "qzappinfo_export.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QZApplicationInfo;
@@ -22,93 +24,21 @@ class QZApplicationInfo;
 //     // report.steps, report.failure, report.lookups, report.walk ...
 class QZAPPINFO_EXPORT QZStartupReport {
 public:
-    // The steps of Initialize, in the order in which it takes them.
-    enum class Step {
-        AlreadyInitialized,  // the record was initialized before: nothing is done
-        ApplicationName,     // the name is copied; it must not be empty
-        CurrentDirectory,    // the process's current directory is read
-        ExecutableName,      // the executable name must not be empty
-        ExecutableSearch,    // the executable is looked for (executableCandidates)
-        ExecutableDirectory, // its directory is taken from the executable's status
-        RegistryBase,        // titles, notices and the registry base paths are built
-        Display,             // the system variable DISPLAY
-        Architecture,        // the system variable CORVAN_ARCH
-        CorvanHome,          // the system variable CORVAN_HOME
-        SandboxProbe,        // CORVAN_HOME/qzcommon: a directory makes a sandbox
-        Walk,                // no CORVAN_HOME: the walk up to a qzcommon directory
-        Home,                // the home must be known and not empty
-        InternalPaths,       // the internal table
-        PublishedPaths       // QZ_MSG_HELP, then the published table
-    };
-
+    // The words of the library's trace (QZTraceEvents.h).
+    using Step = qz::trace::Step;
     // Why Initialize returned 0; None when it returned 1 (or has not run).
-    enum class Failure {
-        None,
-        AlreadyInitialized,
-        EmptyApplicationName,
-        NoCurrentDirectory,
-        EmptyExecutableName,
-        ExecutableNotFound,
-        NoHome,   // CORVAN_HOME empty or unset, and no qzcommon at or above the executable
-        EmptyHome, // CORVAN_HOME was a single separator
-        IncompleteInternalTable
-    };
+    using Failure = qz::trace::Failure;
+    using EnvironmentState = qz::trace::EnvironmentState;
+    using RegistryRead = qz::platform::RegistryRead;
+    // One system variable lookup, from the environment, else the registry.
+    using Lookup = qz::trace::Lookup;
 
     // One existence test of the executable search.
     struct Candidate {
-        enum class Where { AbsoluteName, CurrentDirectory, SearchPath };
+        using Where = qz::trace::CandidatePlace;
         Where where;
         std::string path;
         bool exists;
-    };
-
-    // The environment's part of one system variable lookup.
-    enum class EnvironmentState {
-        Unset,
-        Empty,   // set to the empty text, which counts as absent
-        TooLong, // set, but environmentBytes do not fit into the caller's buffer
-        Used
-    };
-
-    // Where the machine-wide settings were looked for, and what was found there.
-    struct RegistryRead {
-        // The stand-in file's path, or "HKEY_LOCAL_MACHINE" where the system has a registry.
-        std::string store;
-        // The variable whose value named the store ("CORVAN_REGISTRY"), "" for the default.
-        std::string storeSetting;
-        enum class StoreState { Read, Missing, Unreadable, Directory, NotAnExportFile };
-        StoreState storeState = StoreState::Read;
-        // The system's reason when the store could not be read ("Permission denied").
-        std::string storeReason;
-        // The key path with its root ("HKEY_LOCAL_MACHINE\SOFTWARE\...") and the value name.
-        std::string keyPath;
-        std::string valueName;
-        bool keyFound = false;
-        bool valueFound = false;
-        // The data's size as an 8-bit caller reads it (a string's terminator included),
-        // when the value was found, and the most that the lookup reads.
-        std::size_t valueBytes = 0;
-        std::size_t readLimit = 0;
-        // The value's text (its bytes up to the first NUL) when its data could be read.
-        std::optional<std::string> text;
-    };
-
-    // One system variable lookup, from the environment, else the registry.
-    struct Lookup {
-        std::string name;
-        // The size of the buffer that the value was read into: a text of this many bytes
-        // or more does not fit and is ignored, not cut.
-        unsigned int size = 0;
-        EnvironmentState environment = EnvironmentState::Unset;
-        std::size_t environmentBytes = 0;
-        // The environment's text when set (also when empty or too long).
-        std::optional<std::string> environmentText;
-        // Present when the registry was consulted, that is when the environment gave nothing.
-        std::optional<RegistryRead> registry;
-        enum class Source { Nowhere, Environment, Registry };
-        Source source = Source::Nowhere;
-        // The value found; empty when Source is Nowhere.
-        std::string value;
     };
 
     // One directory of the walk up from the executable's directory.
@@ -116,19 +46,13 @@ public:
         std::string directory;
         bool hasMarker; // it holds a qzcommon directory: this is the home
     };
-    enum class WalkEnd {
-        NotWalked,
-        Found,
-        CannotEnter,       // the executable's directory could not be made current
-        RootReached,       // ".." led back to the same directory
-        DirectoryUnreadable // the current directory could not be read after ".."
-    };
+    using WalkEnd = qz::trace::WalkEnd;
 
     // Which setting decided a published entry whose value a setting can change.
     struct Decision {
         std::string key;
         std::string setting; // a variable's name, or "application name"
-        enum class Origin { Default, Environment, Registry, ApplicationName };
+        using Origin = qz::trace::DecisionOrigin;
         Origin origin;
     };
 
@@ -168,7 +92,7 @@ public:
     std::vector<std::string> skippedSearchPathEntries;
     std::vector<Candidate> executableCandidates;
     // The executable's status: Missing leaves the executable directory unknown.
-    enum class ExecutableStatus { Unknown, Missing, Directory, File };
+    using ExecutableStatus = qz::trace::ExecutableStatus;
     ExecutableStatus executableStatus = ExecutableStatus::Unknown;
 
     // Every system variable lookup, in order: DISPLAY, CORVAN_ARCH, CORVAN_HOME and
@@ -176,18 +100,24 @@ public:
     std::vector<Lookup> lookups;
 
     // How the home was found.
-    enum class HomeSource { None, Environment, Registry, Walk };
+    using HomeSource = qz::trace::HomeSource;
     HomeSource homeSource = HomeSource::None;
     // CORVAN_HOME lost its one trailing separator.
     bool homeSeparatorRemoved = false;
     // The sandbox probe when CORVAN_HOME gave the home: the path tested and its kind.
     std::optional<std::string> sandboxProbe;
-    enum class ProbeResult { Missing, NotADirectory, Directory };
+    using ProbeResult = qz::trace::ProbeResult;
     ProbeResult sandboxProbeResult = ProbeResult::Missing;
     std::vector<WalkLevel> walk;
     WalkEnd walkEnd = WalkEnd::NotWalked;
 
     std::vector<Decision> decisions;
+
+    // The record as Initialize left it: whether the home is a sandbox tree, and the
+    // published table in table order, each entry with its own value (any byte but NUL,
+    // line ends included). Empty unless Initialize succeeded.
+    bool sandbox = false;
+    std::vector<std::pair<std::string, std::string>> published;
 };
 
 #endif

@@ -560,3 +560,79 @@ TEST_F(FailureTest, TextThatIsNotUtf8NeverStopsTheJson)
     const auto unknown = run({"--exe", exeInCafe, "--json", "get", name}, false);
     EXPECT_EQ(unknown.exitCode, 1);
 }
+
+// The faces read the published table as data: a value that holds a line end is the same
+// value in the summary, explain, keys and check.
+TEST_F(QzpathsTest, AValueWithALineEndIsTheSameInEverySubcommand)
+{
+    const std::string value = tree.path("fl") + "\nsecond line : with a colon";
+    env.set("QZFL_HOME", value);
+
+    EXPECT_EQ(runJson({})["published"]["fl_rootdir"], value);
+    EXPECT_EQ(runJson({"keys", "--values"})["fl_rootdir"], value);
+    std::size_t keys = 0;
+    const json keyList = runJson({"keys"});
+    for (const auto& key : keyList)
+        keys += key == "qz_fl_dir" ? 1 : 0;
+    EXPECT_EQ(keys, 1u);
+    bool explained = false;
+    const json explain = runJson({"explain"});
+    for (const auto& entry : explain["entries"])
+        if (entry["key"] == "fl_rootdir") {
+            EXPECT_EQ(entry["value"], value);
+            explained = true;
+        }
+    EXPECT_TRUE(explained);
+    bool checked = false;
+    const json check = runJson({"check"});
+    for (const auto& location : check["locations"])
+        if (location["key"] == "qz_fl_dir") {
+            EXPECT_EQ(location["path"], value);
+            checked = true;
+        }
+    EXPECT_TRUE(checked);
+    const auto summary = run({});
+    const std::size_t row = summary.out.find("\n  fl_rootdir ");
+    ASSERT_NE(row, std::string::npos) << summary.out;
+    const std::size_t start = summary.out.find_first_not_of(' ', row + 13);
+    EXPECT_EQ(summary.out.substr(start, value.size() + 1), value + "\n");
+}
+
+// CORVAN_HOME/qzcommon: nothing there and a plain file both give an installation, each
+// with its own verdict; only a directory gives a sandbox.
+TEST_F(QzpathsTest, ExplainTellsTheSandboxProbesThreeVerdicts)
+{
+    struct Case {
+        const char* home;
+        const char* make; // "", "file" or "directory"
+        const char* result;
+        const char* text;
+        bool sandbox;
+    };
+    const Case cases[] = {
+        {"none", "", "missing", "/qzcommon does not exist: an installation", false},
+        {"plain", "file", "notADirectory", "/qzcommon is not a directory: an installation", false},
+        {"tree", "directory", "directory", "/qzcommon is a directory: a sandbox tree", true},
+    };
+    for (const Case& c : cases) {
+        const std::string installation = tree.mkdir(std::string("homes/") + c.home);
+        if (std::string(c.make) == "file")
+            tree.touch(std::string("homes/") + c.home + "/qzcommon");
+        else if (std::string(c.make) == "directory")
+            tree.mkdir(std::string("homes/") + c.home + "/qzcommon");
+        env.set("CORVAN_HOME", installation);
+
+        const json explained = runJson({"explain"});
+        EXPECT_EQ(explained["sandbox"], c.sandbox) << c.home;
+        bool probed = false;
+        for (const auto& step : explained["steps"])
+            if (step["step"] == "sandboxProbe") {
+                EXPECT_EQ(step["result"], c.result) << c.home;
+                probed = true;
+            }
+        EXPECT_TRUE(probed) << c.home;
+        const auto text = run({"explain"});
+        EXPECT_NE(text.out.find(installation + c.text), std::string::npos) << text.out;
+        EXPECT_NE(text.out.find(c.sandbox ? "  (sandbox)" : "  (installation)"), std::string::npos) << text.out;
+    }
+}

@@ -129,7 +129,8 @@ json probeJson(const Probe& probe)
 
 } // namespace
 
-int printCheck(Record& record, const CheckOptions& options, const Output& output)
+int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const CheckOptions& options,
+               const Output& output)
 {
     std::vector<std::string> required = options.required;
     if (required.empty())
@@ -145,7 +146,7 @@ int printCheck(Record& record, const CheckOptions& options, const Output& output
     };
 
     std::vector<Location> locations;
-    for (auto& [key, value] : publishedTable(record)) {
+    for (const auto& [key, value] : report.published) {
         const bool needed = isRequired(key);
         if (!value.empty() || needed)
             locations.push_back({key, value, probeLocation(value), needed});
@@ -238,7 +239,5 @@ int printCheck(Record& record, const CheckOptions& options, const Output& output
     std::cout << '\n';
     return result;
 }
-
-int printCheck(Record& record, const Output& output) { return printCheck(record, CheckOptions{}, output); }
 
 } // namespace qzpaths

@@ -12,12 +12,9 @@
 
 namespace qzpaths {
 
-// Keys.cpp: the published table in its order, each value exactly as GetSpecifiedPath
-// answers it (values may hold any byte but NUL, line ends included).
-std::vector<std::pair<std::string, std::string>> publishedTable(Record& record);
-
-// qzpaths keys [--values]
-int printKeys(Record& record, bool withValues, const Output& output);
+// Keys.cpp: qzpaths keys [--values], from the start-up report's list of the published
+// table (values may hold any byte but NUL, line ends included).
+int printKeys(const QZStartupReport& report, bool withValues, const Output& output);
 
 // Get.cpp: how get writes its values.
 enum class GetFormat {
@@ -26,7 +23,7 @@ enum class GetFormat {
     Shell, // POSIX-shell assignments (--shell)
     Json,
 };
-int printValues(Record& record, const std::vector<std::string>& keys, GetFormat format);
+int printValues(QZApplicationInfo& record, const std::vector<std::string>& keys, GetFormat format);
 
 // Shell.cpp: the shell variable that get --shell assigns a key's value to: "QZ_", then
 // the key upper-cased, with every character outside [A-Za-z0-9_] written as '_'.
@@ -41,7 +38,8 @@ struct CheckOptions {
     // List only the locations that are not there, without the tree.
     bool missingOnly = false;
 };
-int printCheck(Record& record, const CheckOptions& options, const Output& output);
+int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const CheckOptions& options,
+               const Output& output);
 
 // Colour.cpp: --color=auto|always|never beside NO_COLOR and TERM.
 enum class ColourChoice { Auto, Always, Never };

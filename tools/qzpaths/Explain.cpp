@@ -227,14 +227,14 @@ void printLookupDetails(std::ostream& out, const Report::Lookup& lookup, const s
     out << indent << "value: " << valueLabel(read.valueName) << "  ";
     if (!read.valueFound)
         out << "not found\n";
-    else if (read.valueBytes > read.readLimit)
-        out << tooLong(read.valueBytes, read.readLimit) << '\n';
-    else if (!read.text || read.text->empty())
+    else if (read.valueBytes > lookup.registryReadLimit)
+        out << tooLong(read.valueBytes, lookup.registryReadLimit) << '\n';
+    else if (!lookup.registryText || lookup.registryText->empty())
         out << "set but empty, which counts as unset\n";
-    else if (read.text->size() >= lookup.size)
-        out << tooLong(read.text->size(), lookup.size - 1) << '\n';
+    else if (lookup.registryText->size() >= lookup.size)
+        out << tooLong(lookup.registryText->size(), lookup.size - 1) << '\n';
     else
-        out << *read.text << "  (used)\n";
+        out << *lookup.registryText << "  (used)\n";
 }
 
 json lookupJson(const Report::Lookup& lookup)
@@ -251,8 +251,8 @@ json lookupJson(const Report::Lookup& lookup)
                     {"valueName", jsonText(read.valueName)},
                     {"valueFound", read.valueFound},
                     {"valueBytes", read.valueFound ? json(read.valueBytes) : json(nullptr)},
-                    {"readLimit", read.readLimit},
-                    {"text", read.text ? jsonText(*read.text) : json(nullptr)}};
+                    {"readLimit", lookup.registryReadLimit},
+                    {"text", lookup.registryText ? jsonText(*lookup.registryText) : json(nullptr)}};
     }
     const bool found = lookup.source != Report::Lookup::Source::Nowhere;
     return {{"name", jsonText(lookup.name)},
@@ -293,7 +293,7 @@ Explained explainLookup(const Report& report, const char* name)
     return explained;
 }
 
-Explained explainStep(Step step, bool failed, Record& record, const Report& report, const std::string& executable)
+Explained explainStep(Step step, bool failed, QZApplicationInfo& record, const Report& report, const std::string& executable)
 {
     Explained explained;
     std::ostringstream text;
@@ -443,7 +443,7 @@ Explained explainStep(Step step, bool failed, Record& record, const Report& repo
         text << "internal paths: " << (failed ? "incomplete" : "built");
         break;
     case Step::PublishedPaths: {
-        const std::size_t count = publishedEntries(record).size();
+        const std::size_t count = report.published.size();
         Explained help = explainLookup(report, "QZ_MSG_HELP");
         text << "published paths: " << count << " entries\n     " << help.text.substr(0, help.text.size());
         explained.detail = help.detail;
@@ -461,10 +461,10 @@ struct Decided {
     const Report::Decision* decision;
 };
 
-std::vector<Decided> decidedEntries(Record& record, const Report& report)
+std::vector<Decided> decidedEntries(const Report& report)
 {
     std::vector<Decided> decided;
-    for (const auto& [key, value] : publishedEntries(record))
+    for (const auto& [key, value] : report.published)
         for (const auto& decision : report.decisions)
             if (decision.key == key) {
                 decided.push_back({key, value, &decision});
@@ -473,7 +473,7 @@ std::vector<Decided> decidedEntries(Record& record, const Report& report)
     return decided;
 }
 
-std::string describe(const Report::Decision& decision, Record& record)
+std::string describe(const Report::Decision& decision, QZApplicationInfo& record)
 {
     switch (decision.origin) {
     case Report::Decision::Origin::Environment:
@@ -489,14 +489,14 @@ std::string describe(const Report::Decision& decision, Record& record)
 
 } // namespace
 
-int printExplain(Record& record, const Report& report, const std::string& executable, const Output& output)
+int printExplain(QZApplicationInfo& record, const Report& report, const std::string& executable, const Output& output)
 {
     const bool initialized = report.result == 1;
     std::vector<Explained> steps;
     for (std::size_t i = 0; i < report.steps.size(); ++i)
         steps.push_back(
             explainStep(report.steps[i], !initialized && i + 1 == report.steps.size(), record, report, executable));
-    const std::vector<Decided> decided = decidedEntries(record, report);
+    const std::vector<Decided> decided = decidedEntries(report);
     const std::string failure = initialized ? std::string() : initializeFailure(report, record, executable);
     const Report::Lookup* corvanHome = lookupOf(report, "CORVAN_HOME");
 
@@ -526,7 +526,7 @@ int printExplain(Record& record, const Report& report, const std::string& execut
                                            : json{{"step", stepName(report.steps.back())},
                                                   {"reason", jsonText(failure)}}},
                    {"home", jsonText(record.GetCorvanHome())},
-                   {"sandbox", record.sandbox()},
+                   {"sandbox", report.sandbox},
                    {"origin", homeSourceName(report.homeSource)},
                    {"CORVAN_HOME", corvanHome && corvanHome->source != Report::Lookup::Source::Nowhere
                                        ? jsonText(corvanHome->value)
@@ -545,7 +545,7 @@ int printExplain(Record& record, const Report& report, const std::string& execut
         std::cout << "\nInitialize failed at step " << steps.size() << ": " << failure << '\n';
         return Negative;
     }
-    std::cout << "\nHome: " << record.GetCorvanHome() << (record.sandbox() ? "  (sandbox)" : "  (installation)")
+    std::cout << "\nHome: " << record.GetCorvanHome() << (report.sandbox ? "  (sandbox)" : "  (installation)")
               << ", found by " << homeSourceText(report.homeSource) << '\n';
     std::cout << "\nEntries that a setting decides:\n";
     std::size_t width = 0;

@@ -9,7 +9,7 @@
 
 namespace qzpaths {
 
-int printValues(Record& record, const std::vector<std::string>& keys, GetFormat format)
+int printValues(QZApplicationInfo& record, const std::vector<std::string>& keys, GetFormat format)
 {
     // Nothing is printed unless every key is known, so that a script never reads the
     // value of one key in place of another's.

@@ -2,14 +2,13 @@
 // library's public interface.
 #include "Report.h"
 
+#include <QZPathReport.h>
 #include <QZ_PathManager.h>
 
 #include <nlohmann/json.hpp>
 
 #include <iostream>
 #include <memory>
-#include <set>
-#include <sstream>
 
 namespace qzpaths {
 
@@ -36,24 +35,6 @@ std::string byteCount(std::size_t bytes)
     return digits;
 }
 
-std::vector<std::pair<std::string, std::string>> publishedEntries(Record& record)
-{
-    std::unique_ptr<char[]> dump(record.DumpPaths());
-    std::istringstream lines(dump.get());
-    std::vector<std::pair<std::string, std::string>> entries;
-    std::string line;
-    std::getline(lines, line); // "<n> keys"
-    std::getline(lines, line); // rule
-    while (std::getline(lines, line)) {
-        // Keys never hold " : ", values may.
-        const auto colon = line.find(" : ");
-        if (colon == std::string::npos)
-            continue; // the closing rule
-        entries.emplace_back(line.substr(0, colon), line.substr(colon + 3));
-    }
-    return entries;
-}
-
 std::string homeSourceText(QZStartupReport::HomeSource source)
 {
     switch (source) {
@@ -68,7 +49,7 @@ std::string homeSourceText(QZStartupReport::HomeSource source)
     }
 }
 
-std::string initializeFailure(const QZStartupReport& report, const Record& record, const std::string& executable)
+std::string initializeFailure(const QZStartupReport& report, const QZApplicationInfo& record, const std::string& executable)
 {
     using Failure = QZStartupReport::Failure;
     switch (report.failure) {
@@ -95,9 +76,9 @@ std::string initializeFailure(const QZStartupReport& report, const Record& recor
     return "unknown failure";
 }
 
-int printSummary(Record& record, const QZStartupReport& report, const Output& output)
+int printSummary(QZApplicationInfo& record, const QZStartupReport& report, const Output& output)
 {
-    const auto entries = publishedEntries(record);
+    const auto& entries = report.published;
     const std::string registryBase = "HKEY_LOCAL_MACHINE\\" + textOf(record.GetSystemBaseRegistryPath());
     if (output.json) {
         json paths = json::object();
@@ -109,7 +90,7 @@ int printSummary(Record& record, const QZStartupReport& report, const Output& ou
             {"titleNoPatch", jsonText(record.GetApplicationTitleNoPatch())},
             {"home", jsonText(record.GetCorvanHome())},
             {"homeFoundBy", homeSourceText(report.homeSource)},
-            {"sandbox", record.sandbox()},
+            {"sandbox", report.sandbox},
             {"executable", jsonText(record.GetExecutablePath())},
             {"executableDir", jsonText(record.GetExecutableDir())},
             {"currentDir", jsonText(record.GetCurrentWorkingDir())},
@@ -125,7 +106,7 @@ int printSummary(Record& record, const QZStartupReport& report, const Output& ou
               << "Title without patch: " << shown(record.GetApplicationTitleNoPatch()) << '\n'
               << "Home:                " << shown(record.GetCorvanHome()) << '\n'
               << "Home found by:       " << homeSourceText(report.homeSource) << '\n'
-              << "Kind:                " << (record.sandbox() ? "sandbox (developer tree)" : "installation") << '\n'
+              << "Kind:                " << (report.sandbox ? "sandbox (developer tree)" : "installation") << '\n'
               << "Executable:          " << shown(record.GetExecutablePath()) << '\n'
               << "Executable dir:      " << shown(record.GetExecutableDir()) << '\n'
               << "Current dir:         " << shown(record.GetCurrentWorkingDir()) << '\n'
@@ -141,7 +122,7 @@ int printSummary(Record& record, const QZStartupReport& report, const Output& ou
     return Success;
 }
 
-int printGet(Record& record, const std::vector<std::string>& keys, const Output& output)
+int printGet(QZApplicationInfo& record, const std::vector<std::string>& keys, const Output& output)
 {
     // Nothing is printed unless every key is known, so that a script never reads the
     // value of one key in place of another's.
@@ -163,14 +144,14 @@ int printGet(Record& record, const std::vector<std::string>& keys, const Output&
     return Success;
 }
 
-int printDump(Record& record)
+int printDump(QZApplicationInfo& record)
 {
     std::unique_ptr<char[]> dump(record.DumpPaths());
     std::cout << dump.get();
     return Success;
 }
 
-int printSysVar(Record& record, QZStartupReport& report, const std::vector<std::string>& names,
+int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::vector<std::string>& names,
                 const std::string& executable, const Output& output)
 {
     // System variables need no home, only the registry base path that Initialize builds
@@ -215,89 +196,66 @@ int printSysVar(Record& record, QZStartupReport& report, const std::vector<std::
 
 namespace {
 
-// Remembers every directory that ReadFromAll hands to the reader.
-class PlaceRecorder : public QZ_PathManager {
-public:
-    PlaceRecorder(QZApplicationInfo* info, int keepDuplicates) : QZ_PathManager(info, keepDuplicates) {}
-    int ReadFile(char* directory, char*) override
-    {
-        places.emplace_back(directory ? directory : "");
-        return 0;
+// A place of the path manager as the tool names it.
+std::string placeName(QZPathReport::Place place, int index)
+{
+    switch (place) {
+    case QZPathReport::Place::ProductionInstallation:
+        return "production installation directory";
+    case QZPathReport::Place::ConfigurationDirectory:
+        return "configuration directory " + std::to_string(index + 1);
+    case QZPathReport::Place::UserHome:
+        return "home";
+    case QZPathReport::Place::CurrentDirectory:
+        return "current directory";
     }
-    std::vector<std::string> places;
-};
-
-struct Step {
-    std::string place;
-    std::string directory;
-    bool found;
-};
-
-// The search steps of GetFilePath, each with the directory it tries.
-std::vector<Step> searchSteps(QZ_PathManager& manager, const std::string& file)
-{
-    std::vector<Step> steps;
-    std::string name = file;
-    auto add = [&](std::string place, char* directory) {
-        const std::string text = directory ? directory : "";
-        const bool found = !text.empty() && manager.FindFilePath(directory, name.data());
-        steps.push_back({std::move(place), text, found});
-    };
-    add("current directory", manager.GetCWD());
-    add("home", manager.GetUserHome());
-    const int count = manager.GetNumQZConfigPathArray();
-    for (int i = 0; i < count; ++i)
-        add("configuration directory " + std::to_string(i + 1), manager.GetQZConfigPathItem(i));
-    add("production installation directory", manager.GetProductionInstallationDir());
-    return steps;
-}
-
-std::vector<std::string> placeNames(QZ_PathManager& manager)
-{
-    std::vector<std::string> names{"production installation directory"};
-    const int count = manager.GetNumQZConfigPathArray();
-    for (int i = 0; i < count; ++i)
-        names.push_back("configuration directory " + std::to_string(i + 1));
-    names.emplace_back("home");
-    names.emplace_back("current directory");
-    return names;
+    return "";
 }
 
 } // namespace
 
-int printConfig(Record& record, const std::string& file, const Output& output)
+int printConfig(QZApplicationInfo& record, const std::string& file, const Output& output)
 {
-    PlaceRecorder blanked(&record, 0);
-    PlaceRecorder kept(&record, 1);
+    // The search and the reads as the library makes them; the places read are shown from a
+    // path manager that keeps duplicates beside one that blanks them, in the same order.
+    QZ_PathManager blanked(&record, 0);
+    QZ_PathManager kept(&record, 1);
     std::string name = file;
     char directory[1024] = "";
-    const bool found = blanked.GetFilePath(name.data(), directory, 4);
-    const std::vector<Step> steps = searchSteps(blanked, file);
-    blanked.ReadFromAll(nullptr, nullptr);
-    kept.ReadFromAll(nullptr, nullptr);
-    const std::vector<std::string> names = placeNames(blanked);
+    QZPathReport searched;
+    const bool found = searched.GetFilePath(blanked, name.data(), directory, 4);
+    QZPathReport blankedReads;
+    blankedReads.ReadFromAll(blanked, nullptr, nullptr);
+    QZPathReport keptReads;
+    keptReads.ReadFromAll(kept, nullptr, nullptr);
+    const auto& steps = searched.search;
+    const auto& places = keptReads.reads;
+    const auto& blanks = blankedReads.reads;
+    auto isBlanked = [&](std::size_t i) { return blanks[i].directory.empty() && !places[i].directory.empty(); };
 
     if (output.json) {
         json search = json::array();
-        for (const Step& step : steps)
-            search.push_back({{"place", step.place}, {"directory", jsonText(step.directory)}, {"found", step.found}});
-        json places = json::array();
-        for (std::size_t i = 0; i < kept.places.size() && i < blanked.places.size(); ++i)
-            places.push_back({{"place", i < names.size() ? names[i] : ""},
-                              {"directory", jsonText(kept.places[i])},
-                              {"blanked", blanked.places[i].empty() && !kept.places[i].empty()}});
+        for (const auto& step : steps)
+            search.push_back({{"place", placeName(step.place, step.index)},
+                              {"directory", jsonText(step.directory)},
+                              {"found", step.found}});
+        json read = json::array();
+        for (std::size_t i = 0; i < places.size() && i < blanks.size(); ++i)
+            read.push_back({{"place", placeName(places[i].place, places[i].index)},
+                            {"directory", jsonText(places[i].directory)},
+                            {"blanked", isBlanked(i)}});
         printJson({{"file", jsonText(file)},
                    {"found", found},
                    {"directory", found ? jsonText(std::string_view(directory)) : json(nullptr)},
                    {"search", search},
-                   {"read", places}});
+                   {"read", read}});
         return found ? Success : Negative;
     }
 
     std::cout << "Searching for " << file << ":\n";
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        const Step& step = steps[i];
-        std::cout << "  " << i + 1 << ". " << step.place << ": "
+        const auto& step = steps[i];
+        std::cout << "  " << i + 1 << ". " << placeName(step.place, step.index) << ": "
                   << (step.directory.empty() ? "(none)" : step.directory)
                   << (step.directory.empty() ? "" : step.found ? "  found" : "  not there") << '\n';
     }
@@ -306,10 +264,10 @@ int printConfig(Record& record, const std::string& file, const Output& output)
     else
         std::cout << "Not found\n";
     std::cout << "\nPlaces read, in order:\n";
-    for (std::size_t i = 0; i < kept.places.size() && i < blanked.places.size(); ++i) {
-        std::cout << "  " << (i < names.size() ? names[i] : "") << ": "
-                  << (kept.places[i].empty() ? "(none)" : kept.places[i]);
-        if (blanked.places[i].empty() && !kept.places[i].empty())
+    for (std::size_t i = 0; i < places.size() && i < blanks.size(); ++i) {
+        std::cout << "  " << placeName(places[i].place, places[i].index) << ": "
+                  << (places[i].directory.empty() ? "(none)" : places[i].directory);
+        if (isBlanked(i))
             std::cout << "  (skipped: the same directory is read later)";
         std::cout << '\n';
     }

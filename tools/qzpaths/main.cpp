@@ -208,7 +208,7 @@ int run(int argc, char** argv)
         return usage("get takes one of --shell, -0 and --json");
 
     const std::string executable = app.count("--exe") ? settings.executable : std::string(argv[0]);
-    Record record;
+    QZApplicationInfo record;
     QZStartupReport report;
     // explain and sysvar answer after a failed Initialize too.
     if (!report.Initialize(record, settings.name.c_str(), settings.version, settings.email.c_str(),
@@ -231,7 +231,7 @@ int run(int argc, char** argv)
                            : settings.json ? GetFormat::Json
                                            : GetFormat::Lines);
     if (*keysCommand)
-        return printKeys(record, withValues, output);
+        return printKeys(report, withValues, output);
     if (*dump)
         return printDump(record);
     if (*sysvar)
@@ -239,7 +239,7 @@ int run(int argc, char** argv)
     if (*config)
         return printConfig(record, file, output);
     if (*check)
-        return printCheck(record, checkOptions, output);
+        return printCheck(record, report, checkOptions, output);
     if (*explain)
         return printExplain(record, report, executable, output);
     return printSummary(record, report, output);
