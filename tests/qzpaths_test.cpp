@@ -127,7 +127,7 @@ TEST_F(QzpathsTest, DumpIsTheLibrarysOwnText)
     EXPECT_EQ(result.out, dump.get());
 }
 
-TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndSayWhy)
+TEST_F(QzpathsTest, UsageErrorsExitWithTwoAndFailedStartsWithThreeAndSayWhy)
 {
     const auto noKey = run({"get"});
     EXPECT_EQ(noKey.exitCode, 2);
@@ -138,7 +138,7 @@ TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndSayWhy)
     EXPECT_EQ(bogus.exitCode, 2);
 
     const auto missing = run({"--exe", tree.path("dev") + qztest::joinSeparator() + "nothing"}, false);
-    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.exitCode, 3);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(lineCount(missing.err), 2u);
     EXPECT_NE(missing.err.find("qzpaths: cannot initialize: executable not found"), std::string::npos) << missing.err;
@@ -146,12 +146,12 @@ TEST_F(QzpathsTest, UsageErrorsAndFailedStartsExitWithTwoAndSayWhy)
 
     const std::string stray = tree.touch("elsewhere/app.exe");
     const auto homeless = run({"--exe", stray}, false);
-    EXPECT_EQ(homeless.exitCode, 2);
+    EXPECT_EQ(homeless.exitCode, 3);
     EXPECT_EQ(lineCount(homeless.err), 2u);
     EXPECT_NE(homeless.err.find("no installation home found"), std::string::npos) << homeless.err;
 
     const auto unnamed = run({"--name", ""});
-    EXPECT_EQ(unnamed.exitCode, 2);
+    EXPECT_EQ(unnamed.exitCode, 3);
     EXPECT_NE(unnamed.err.find("application name is empty"), std::string::npos) << unnamed.err;
 }
 
@@ -183,7 +183,7 @@ TEST_F(QzpathsTest, SysVarSaysWhereEachValueCameFrom)
     EXPECT_EQ(homeless.exitCode, 0) << homeless.err;
     EXPECT_EQ(homeless.out, "QZ_TEST_SETTING=blue  (environment)\n");
     const auto noExecutable = run({"--exe", tree.path("absent"), "sysvar", "QZ_TEST_SETTING"}, false);
-    EXPECT_EQ(noExecutable.exitCode, 2);
+    EXPECT_EQ(noExecutable.exitCode, 3);
     EXPECT_EQ(noExecutable.out, "");
     EXPECT_NE(noExecutable.err.find("before it built the registry base path: executable not found"),
               std::string::npos)
@@ -347,7 +347,13 @@ TEST_F(FailureTest, NoExecutableAndNoHomeAreExplainedStepByStep)
     const auto missing = run({"--exe", absent, "explain"}, false);
     EXPECT_EQ(missing.exitCode, 1) << missing.err;
     EXPECT_NE(missing.out.find("   4. executable search for " + absent), std::string::npos) << missing.out;
-    EXPECT_NE(missing.out.find("       " + absent + ".exe  not there\n"), std::string::npos) << missing.out;
+    // The four names of one place share a line; --verbose gives each in full.
+    EXPECT_NE(missing.out.find("       " + absent + "{,.bat,.com,.exe}: not there\n"), std::string::npos)
+        << missing.out;
+    const auto verbose = run({"--exe", absent, "explain", "--verbose"}, false);
+    EXPECT_NE(verbose.out.find("       " + absent + ".com  not there\n       " + absent + ".exe  not there\n"),
+              std::string::npos)
+        << verbose.out;
     EXPECT_NE(missing.out.find("Initialize failed at step 4: executable not found: " + absent), std::string::npos);
     const auto missingJson = run({"--exe", absent, "--json", "explain"}, false);
     EXPECT_EQ(missingJson.exitCode, 1);

@@ -138,7 +138,7 @@ int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const C
     for (const std::string& key : required) {
         if (!record.GetSpecifiedPath(key.c_str())) {
             std::cerr << "qzpaths: check --require: unknown key: " << key << " (qzpaths keys lists the published keys)\n";
-            return UsageOrInitialize;
+            return Usage;
         }
     }
     const auto isRequired = [&](const std::string& key) {

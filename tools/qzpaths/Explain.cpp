@@ -92,6 +92,32 @@ const char* storeStateName(Report::RegistryRead::StoreState state)
     }
 }
 
+// The names tested, one a line; without verbose, a name and its forms with extensions that
+// are all not there share one line: "/usr/bin/ryndel{,.bat,.com,.exe}: not there".
+std::string candidateLines(const std::vector<Report::Candidate>& candidates, bool verbose)
+{
+    std::string lines;
+    for (std::size_t i = 0; i < candidates.size();) {
+        const std::string& name = candidates[i].path;
+        std::size_t end = i + 1;
+        std::string forms = "{";
+        while (!verbose && !candidates[i].exists && end < candidates.size() && !candidates[end].exists &&
+               candidates[end].path.size() > name.size() && candidates[end].path.compare(0, name.size(), name) == 0 &&
+               candidates[end].path[name.size()] == '.') {
+            forms += "," + candidates[end].path.substr(name.size());
+            ++end;
+        }
+        if (end - i > 1) {
+            lines += "\n       " + name + forms + "}: not there";
+            i = end;
+            continue;
+        }
+        lines += "\n       " + name + (candidates[i].exists ? "  found" : "  not there");
+        ++i;
+    }
+    return lines;
+}
+
 const char* whereName(Report::Candidate::Where where)
 {
     switch (where) {
@@ -293,7 +319,8 @@ Explained explainLookup(const Report& report, const char* name)
     return explained;
 }
 
-Explained explainStep(Step step, bool failed, QZApplicationInfo& record, const Report& report, const std::string& executable)
+Explained explainStep(Step step, bool failed, QZApplicationInfo& record, const Report& report, const std::string& executable,
+                      bool verbose)
 {
     Explained explained;
     std::ostringstream text;
@@ -334,12 +361,11 @@ Explained explainStep(Step step, bool failed, QZApplicationInfo& record, const R
         for (const std::string& skipped : report.skippedSearchPathEntries)
             text << "\n       PATH entry " << skipped << "  skipped: it begins with '.'";
         json candidates = json::array();
-        for (const auto& candidate : report.executableCandidates) {
-            text << "\n       " << candidate.path << (candidate.exists ? "  found" : "  not there");
+        for (const auto& candidate : report.executableCandidates)
             candidates.push_back({{"where", whereName(candidate.where)},
                                   {"path", jsonText(candidate.path)},
                                   {"exists", candidate.exists}});
-        }
+        text << candidateLines(report.executableCandidates, verbose);
         if (failed)
             text << "\n       not found: nothing of that name exists in any of these places";
         explained.detail = {{"name", jsonText(executable)},
@@ -495,7 +521,8 @@ int printExplain(QZApplicationInfo& record, const Report& report, const std::str
     std::vector<Explained> steps;
     for (std::size_t i = 0; i < report.steps.size(); ++i)
         steps.push_back(
-            explainStep(report.steps[i], !initialized && i + 1 == report.steps.size(), record, report, executable));
+            explainStep(report.steps[i], !initialized && i + 1 == report.steps.size(), record, report, executable,
+                        output.verbose));
     const std::vector<Decided> decided = decidedEntries(report);
     const std::string failure = initialized ? std::string() : initializeFailure(report, record, executable);
     const Report::Lookup* corvanHome = lookupOf(report, "CORVAN_HOME");

@@ -27,7 +27,7 @@ int printValues(QZApplicationInfo& record, const std::vector<std::string>& keys,
             if (!added && it->second != key) {
                 std::cerr << "qzpaths: get --shell: keys " << it->second << " and " << key
                           << " both become the variable " << it->first << "; ask for them in separate calls\n";
-                return UsageOrInitialize;
+                return Usage;
             }
         }
     }

@@ -161,7 +161,7 @@ int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::v
                      "base path: "
                   << initializeFailure(report, record, executable) << '\n'
                   << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
-        return UsageOrInitialize;
+        return StartupFailed;
     }
     const std::size_t first = report.lookups.size();
     bool allFound = true;

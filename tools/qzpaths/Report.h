@@ -15,11 +15,14 @@
 namespace qzpaths {
 
 // Exit codes of every subcommand.
-enum Exit { Success = 0, Negative = 1, UsageOrInitialize = 2 };
+// 2 and 3 apart, so that a script tells its own mistake from a machine that cannot start.
+enum Exit { Success = 0, Negative = 1, Usage = 2, StartupFailed = 3 };
 
 struct Output {
     bool json = false;
     bool colour = false;
+    // Every tested name in full, where explain folds those of one directory into a line.
+    bool verbose = false;
 };
 
 // How the home was found, in words ("CORVAN_HOME in the environment", ...).

@@ -41,7 +41,7 @@ void addApplicationOptions(CLI::App& app, Settings& settings)
 int usage(const std::string& message)
 {
     std::cerr << "qzpaths: " << message << '\n';
-    return UsageOrInitialize;
+    return Usage;
 }
 
 std::string choices(const std::vector<std::string>& names)
@@ -178,6 +178,8 @@ int run(int argc, char** argv)
     check->add_flag("--missing", checkOptions.missingOnly, "List only the locations that are not there");
     auto* explain = app.add_subcommand(
         "explain", "How the home was found, step by step, and which setting decided each entry that one can change");
+    bool verbose = false;
+    explain->add_flag("--verbose", verbose, "Every name that the executable search tested, each on its own line");
     app.require_subcommand(0, 1);
     for (CLI::App* sub : app.get_subcommands({}))
         sub->allow_extras();
@@ -216,14 +218,14 @@ int run(int argc, char** argv)
         !*explain && !*sysvar) {
         std::cerr << "qzpaths: cannot initialize: " << initializeFailure(report, record, executable) << '\n'
                   << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
-        return UsageOrInitialize;
+        return StartupFailed;
     }
     if (app.count("--exe"))
         warnAboutExecutable(record.GetExecutablePath());
 
     const bool terminal = *colour == ColourChoice::Never ? false : stdoutIsColourTerminal();
     const Output output{settings.json,
-                        wantColour(*colour, terminal, std::getenv("NO_COLOR"), std::getenv("TERM"))};
+                        wantColour(*colour, terminal, std::getenv("NO_COLOR"), std::getenv("TERM")), verbose};
     if (*get)
         return printValues(record, keys,
                            shell   ? GetFormat::Shell
@@ -257,5 +259,5 @@ int main(int argc, char** argv)
     } catch (...) {
         std::cerr << "qzpaths: unexpected failure\n";
     }
-    return qzpaths::UsageOrInitialize;
+    return qzpaths::Usage;
 }

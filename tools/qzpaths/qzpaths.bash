@@ -52,6 +52,7 @@ _qzpaths()
             words_here=$(_qzpaths_keys "$program")
             ;;
         keys) options="--values $global" ;;
+        explain) options="--verbose $global" ;;
         check)
             options="--require --missing $global"
             [[ $prev == --require || -n $requiring ]] && words_here=$(_qzpaths_keys "$program")
