@@ -5,7 +5,6 @@
 #include "QZ_PathManager.h"
 #include "QZStartupReport.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -60,19 +59,6 @@ const char* field(const qz_info* info, TextAccessor accessor) { return info ? (i
 
 using PathsAccessor = char* (QZ_PathManager::*)() const;
 
-struct Version {
-    int major = 0, minor = 0, build = 0;
-};
-
-// The numbers of the display version, read from the text itself so that they never
-// disagree with it.
-Version version()
-{
-    Version v;
-    if (const char* text = qz_version())
-        std::sscanf(text, "%d.%dbuild%d", &v.major, &v.minor, &v.build);
-    return v;
-}
 
 int32_t failureCode(QZStartupReport::Failure failure)
 {
@@ -119,17 +105,12 @@ const char* field(const qz_paths* paths, PathsAccessor accessor)
 
 extern "C" {
 
-const char* qz_version(void)
-{
-    // The text is a constant of the library; a record, which reads nothing, hands it out.
-    return guarded<const char*>(nullptr, [] {
-        QZApplicationInfo record;
-        return static_cast<const char*>(record.GetDisplayVersionInfo());
-    });
-}
-int32_t qz_version_major(void) { return version().major; }
-int32_t qz_version_minor(void) { return version().minor; }
-int32_t qz_version_build(void) { return version().build; }
+// The library is built with the header of its own version; a test holds the text equal to
+// the record's display version, and the build the number equal to the project's.
+const char* qz_version(void) { return QZ_VERSION_STRING; }
+int32_t qz_version_major(void) { return QZ_VERSION_NUMBER / 1000000; }
+int32_t qz_version_minor(void) { return QZ_VERSION_NUMBER / 1000 % 1000; }
+int32_t qz_version_build(void) { return QZ_VERSION_NUMBER % 1000; }
 
 void qz_free(char* text) { delete[] text; }
 

@@ -81,11 +81,16 @@ extern "C" {
 
 /* ---- The library ------------------------------------------------------------------ */
 
-/* The library's display version, "10.0build60": a constant text, valid while the
- * library is loaded. NULL only when memory ran out (the text is read from an empty
- * record, which allocates its tables). */
+/* The version of this header, for the preprocessor: the text, and the number
+ * major * 1000000 + minor * 1000 + build. A program compiled against one version may
+ * load a library of another; qz_version says which one it loaded. */
+#define QZ_VERSION_STRING "10.0build60"
+#define QZ_VERSION_NUMBER 10000060
+
+/* The loaded library's display version, "10.0build60": a constant text, valid while the
+ * library is loaded. Never NULL. */
 QZ_API const char* qz_version(void);
-/* Its numbers: major 10, minor 0, build 60; 0 when qz_version gives NULL. */
+/* Its numbers: major 10, minor 0, build 60. */
 QZ_API int32_t qz_version_major(void);
 QZ_API int32_t qz_version_minor(void);
 QZ_API int32_t qz_version_build(void);

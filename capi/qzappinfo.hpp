@@ -50,7 +50,7 @@ struct VersionNumbers {
     int major, minor, build;
 };
 
-// "10.0build60"; empty only when memory ran out.
+// "10.0build60", the loaded library's.
 inline std::string_view version() { return detail::text(qz_version()); }
 inline VersionNumbers versionNumbers() { return {qz_version_major(), qz_version_minor(), qz_version_build()}; }
 
@@ -110,7 +110,8 @@ public:
     }
     OptionalText supportEMail() const noexcept { return detail::optionalText(qz_info_support_email(_handle)); }
     float applicationVersion() const noexcept { return qz_info_application_version(_handle); }
-    std::string featureName() const { return detail::take(qz_info_feature_name(_handle)); }
+    // The empty text for a moved-from Info, as every accessor gives its failure value there.
+    std::string featureName() const { return _handle ? detail::take(qz_info_feature_name(_handle)) : std::string(); }
 
     // The value of a published key; nullopt before initialization or for an unknown key.
     OptionalText publishedPath(const std::string& key) const noexcept
@@ -127,7 +128,7 @@ public:
             keys.emplace_back(qz_info_key(_handle, i));
         return keys;
     }
-    std::string dump() const { return detail::take(qz_info_dump(_handle)); }
+    std::string dump() const { return _handle ? detail::take(qz_info_dump(_handle)) : std::string(); }
 
     // A system variable's value, if one was found that fits QZ_DIRECTORY_SIZE bytes.
     std::optional<SysVar> sysVar(const std::string& name) const

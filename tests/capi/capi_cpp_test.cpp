@@ -78,7 +78,7 @@ int main()
     qzt_set_env("QZ_CONFIG_PATH", cfg.c_str());
     qzt_set_env("QZ_CAPI_TEST_VAR", "value");
 
-    CHECK(qz::version() == "10.0build60");
+    CHECK(qz::version() == "10.0build60" && qz::version() == QZ_VERSION_STRING);
     CHECK(qz::versionNumbers().build == 60);
 
     qz::Info fresh;
@@ -98,6 +98,12 @@ int main()
         CHECK(info.initialize("Ryndel Studio", 10.5f, "s@x", executable, 0, 2024, 2024));
         CHECK(!info.initialize("Ryndel Studio", 10.5f, "s@x", executable, 0, 2024, 2024));
         qz::Info moved(std::move(info));
+        // What is left behind answers every call with its failure value, and throws nothing.
+        const qz::Info& left = info; // NOLINT(bugprone-use-after-move)
+        CHECK(!left.initialized() && !left.corvanHome() && !left.publishedPath("tcl_lib"));
+        CHECK(left.dump().empty() && left.featureName().empty() && left.keys().empty());
+        CHECK(!left.sysVar("QZ_CAPI_TEST_VAR") && left.homeOrigin() == qz::HomeOrigin::NotFound);
+        CHECK(!info.initialize("Ryndel Studio", 10.5f, "s@x", executable, 0, 2024, 2024));
         CHECK(moved.corvanHome() == slashed(home));
         CHECK(moved.homeOrigin() == qz::HomeOrigin::Environment);
         CHECK(moved.applicationTitle() == std::string_view("Ryndel Studio v10.5"));

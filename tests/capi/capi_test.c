@@ -141,6 +141,8 @@ static void test_version(void)
     snprintf(expected, sizeof expected, "%d.%dbuild%d", QZ_TEST_VERSION_MAJOR, QZ_TEST_VERSION_MINOR,
              QZ_TEST_VERSION_BUILD);
     CHECK_TEXT(qz_version(), expected);
+    CHECK_TEXT(QZ_VERSION_STRING, expected);
+    CHECK(QZ_VERSION_NUMBER == QZ_TEST_VERSION_MAJOR * 1000000 + QZ_TEST_VERSION_MINOR * 1000 + QZ_TEST_VERSION_BUILD);
     CHECK(qz_version_major() == QZ_TEST_VERSION_MAJOR);
     CHECK(qz_version_minor() == QZ_TEST_VERSION_MINOR);
     CHECK(qz_version_build() == QZ_TEST_VERSION_BUILD);
