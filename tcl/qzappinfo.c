@@ -98,10 +98,36 @@ static Tcl_Obj* InitFailure(const qz_info* info, const char* executable)
                              "set it to the installation's directory");
     case QZ_FAILURE_NO_CURRENT_DIRECTORY:
         return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: the current directory cannot be read");
+    case QZ_FAILURE_EMPTY_APPLICATION_NAME:
+        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: the application name is empty; pass -name "
+                             "with the application's name");
+    case QZ_FAILURE_EMPTY_EXECUTABLE_NAME:
+        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: the executable name is empty; pass -exe with "
+                             "the program's path");
+    case QZ_FAILURE_INCOMPLETE_TABLE:
+        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: the internal path table of the home \"%s\" "
+                             "is incomplete",
+                             qz_info_corvan_home(info));
     default:
         break;
     }
     return Tcl_ObjPrintf("qzappinfo::init: cannot initialize from the executable \"%s\"", executable);
+}
+
+/* The -errorcode word of a failed init: what was missing. */
+static const char* InitFailureWord(const qz_info* info)
+{
+    switch (qz_info_failure(info)) {
+    case QZ_FAILURE_EMPTY_APPLICATION_NAME: return "NAME";
+    case QZ_FAILURE_NO_CURRENT_DIRECTORY: return "CURRENTDIR";
+    case QZ_FAILURE_EMPTY_EXECUTABLE_NAME:
+    case QZ_FAILURE_EXECUTABLE_NOT_FOUND: return "EXECUTABLE";
+    case QZ_FAILURE_NO_HOME:
+    case QZ_FAILURE_EMPTY_HOME: return "HOME";
+    case QZ_FAILURE_INCOMPLETE_TABLE: return "TABLE";
+    case QZ_FAILURE_MEMORY: return "MEMORY";
+    default: return "FAILED";
+    }
 }
 
 static int InitCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
@@ -178,7 +204,7 @@ static int InitCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj*
     Tcl_DStringFree(&emailText);
     if (!ok) {
         /* The record of an earlier init stays: a failed init changes nothing. */
-        Fail(interp, InitFailure(info, Tcl_DStringValue(&exeText)), "INIT", "FAILED", NULL);
+        Fail(interp, InitFailure(info, Tcl_DStringValue(&exeText)), "INIT", InitFailureWord(info), NULL);
         Tcl_DStringFree(&exeText);
         Tcl_DecrRefCount(exe);
         qz_info_destroy(info);
@@ -658,6 +684,9 @@ DLLEXPORT int Qzappinfo_Init(Tcl_Interp* interp)
         Tcl_CreateObjCommand(interp, name, AccessorCmd, (ClientData)&accessors[i].accessor, NULL);
     }
     if (Tcl_Export(interp, ns, "*", 0) != TCL_OK)
+        return TCL_ERROR;
+    /* qzappinfo path KEY as well as qzappinfo::path KEY. */
+    if (Tcl_CreateEnsemble(interp, "::qzappinfo", ns, 0) == NULL)
         return TCL_ERROR;
     return Tcl_PkgProvide(interp, "qzappinfo", QZ_TCL_PACKAGE_VERSION);
 }
