@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 // A record and the start-up report of its initialization, which answers how the home and
 // each settable entry were found and lists the published table in order. Copies share the
@@ -16,6 +17,8 @@ struct qz_info {
     QZApplicationInfo record;
     std::shared_ptr<const QZStartupReport> report;
     int32_t failure = QZ_FAILURE_NONE;
+    // The report's reason of the last failed start-up, "" when none ran to a failure.
+    std::string reason;
 };
 
 namespace {
@@ -140,6 +143,7 @@ int32_t qz_info_initialize(qz_info* info, const char* name, float version, const
         const int result =
             report->Initialize(info->record, name, version, support_email, executable, patch_level, first_year, last_year);
         info->failure = failureCode(report->failure);
+        info->reason = result ? std::string() : report->Reason();
         info->report = std::move(report);
         return result;
     });
@@ -151,6 +155,33 @@ int32_t qz_info_initialized(const qz_info* info)
 }
 
 int32_t qz_info_failure(const qz_info* info) { return info ? info->failure : QZ_FAILURE_NONE; }
+
+const char* qz_failure_text(int32_t code)
+{
+    using Failure = QZStartupReport::Failure;
+    switch (code) {
+    case QZ_FAILURE_NONE: return QZStartupReport::FailureText(Failure::None);
+    case QZ_FAILURE_ALREADY_INITIALIZED: return QZStartupReport::FailureText(Failure::AlreadyInitialized);
+    case QZ_FAILURE_EMPTY_APPLICATION_NAME: return QZStartupReport::FailureText(Failure::EmptyApplicationName);
+    case QZ_FAILURE_NO_CURRENT_DIRECTORY: return QZStartupReport::FailureText(Failure::NoCurrentDirectory);
+    case QZ_FAILURE_EMPTY_EXECUTABLE_NAME: return QZStartupReport::FailureText(Failure::EmptyExecutableName);
+    case QZ_FAILURE_EXECUTABLE_NOT_FOUND: return QZStartupReport::FailureText(Failure::ExecutableNotFound);
+    case QZ_FAILURE_NO_HOME: return QZStartupReport::FailureText(Failure::NoHome);
+    case QZ_FAILURE_EMPTY_HOME: return QZStartupReport::FailureText(Failure::EmptyHome);
+    case QZ_FAILURE_INCOMPLETE_TABLE: return QZStartupReport::FailureText(Failure::IncompleteInternalTable);
+    // The C interface's own failures, which never reach the record.
+    case QZ_FAILURE_ARGUMENT: return "a required argument was NULL";
+    case QZ_FAILURE_MEMORY: return "memory ran out";
+    default: return "unknown failure";
+    }
+}
+
+const char* qz_info_failure_reason(const qz_info* info)
+{
+    if (!info)
+        return nullptr;
+    return info->reason.empty() ? qz_failure_text(info->failure) : info->reason.c_str();
+}
 
 const char* qz_info_corvan_home(const qz_info* info) { return field(info, &QZApplicationInfo::GetCorvanHome); }
 const char* qz_info_application_title_no_patch(const qz_info* info)

@@ -137,6 +137,16 @@ QZ_API int32_t qz_info_initialized(const qz_info* info);
 #define QZ_FAILURE_ARGUMENT 9              /* a required argument was NULL */
 #define QZ_FAILURE_MEMORY 10               /* memory ran out */
 QZ_API int32_t qz_info_failure(const qz_info* info);
+/* The words of a QZ_FAILURE_ code, as "no installation home found": a constant text, never
+ * NULL ("unknown failure" for a code that is none of them). */
+QZ_API const char* qz_failure_text(int32_t code);
+/* Why the last qz_info_initialize on the record returned 0, in one line that names every
+ * source consulted and what it found there: "no installation home found: CORVAN_HOME is
+ * unset in the environment; the registry stand-in /etc/corvan/registry.reg could not be
+ * read (Permission denied); no qzcommon directory lies at or above /usr/bin". Borrowed
+ * from the record; the text of qz_failure_text where no start-up ran (no failure, a NULL
+ * argument, memory, a second call); NULL for a NULL record. */
+QZ_API const char* qz_info_failure_reason(const qz_info* info);
 
 /* Accessors. Each returns a borrowed text, or NULL until qz_info_initialize has set
  * the field (some stay NULL when the machine gives no value: architecture,

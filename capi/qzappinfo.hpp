@@ -110,6 +110,8 @@ public:
     }
     OptionalText supportEMail() const noexcept { return detail::optionalText(qz_info_support_email(_handle)); }
     float applicationVersion() const noexcept { return qz_info_application_version(_handle); }
+    // Why the last initialize failed, in one line that names every source consulted.
+    std::string_view failure() const noexcept { return detail::text(qz_info_failure_reason(_handle)); }
     // The empty text for a moved-from Info, as every accessor gives its failure value there.
     std::string featureName() const { return _handle ? detail::take(qz_info_feature_name(_handle)) : std::string(); }
 

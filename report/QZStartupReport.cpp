@@ -73,14 +73,15 @@ QZStartupReport::QZStartupReport(const QZStartupReport&) = default;
 QZStartupReport& QZStartupReport::operator=(const QZStartupReport&) = default;
 
 int QZStartupReport::Initialize(QZApplicationInfo& info, const char* applicationName, float version,
-                                const char* supportEMail, const char* executableName, int patchLevel, int firstYear,
+                                const char* supportEMail, const char* executable, int patchLevel, int firstYear,
                                 int lastYear)
 {
     *this = QZStartupReport();
+    executableName = executable ? executable : "";
     Notes notes(*this);
     // The record tells exactly this call, on every way out of it.
     qz::AttachedTrace attached(qz::CoreAccess::slot(info), notes);
-    return info.Initialize(applicationName, version, supportEMail, executableName, patchLevel, firstYear, lastYear);
+    return info.Initialize(applicationName, version, supportEMail, executable, patchLevel, firstYear, lastYear);
 }
 
 bool QZStartupReport::LookUpSysVar(const QZApplicationInfo& info, const char* name, char* value, unsigned int size)

@@ -56,6 +56,14 @@ public:
         Origin origin;
     };
 
+    // The words of a failure alone: "no installation home found".
+    static const char* FailureText(Failure failure);
+    // Why Initialize failed, in one line that names every source it consulted and what it
+    // found there: "no installation home found: CORVAN_HOME is unset in the environment;
+    // the registry stand-in /etc/corvan/registry.reg could not be read (Permission denied);
+    // no qzcommon directory lies at or above /usr/bin". "no failure" after a success.
+    std::string Reason() const;
+
     QZStartupReport();
     ~QZStartupReport();
     QZStartupReport(const QZStartupReport&);
@@ -76,6 +84,8 @@ public:
     // --- What was noted ---
 
     int result = 0;
+    // The executable name that Initialize was given.
+    std::string executableName;
     Failure failure = Failure::None;
     // The steps taken, in order; after a failure the last one is the step that failed.
     std::vector<Step> steps;

@@ -89,10 +89,8 @@ static Tcl_Obj* InitFailure(const qz_info* info, const char* executable)
                              "the program's path",
                              executable);
     case QZ_FAILURE_NO_HOME:
-        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: no installation home: CORVAN_HOME is "
-                             "set neither in the environment nor in the registry, and no directory at or "
-                             "above \"%s\" holds qzcommon; set CORVAN_HOME or run from a sandbox tree",
-                             qz_info_executable_path(info));
+        return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: %s; set CORVAN_HOME or run from a sandbox tree",
+                             qz_info_failure_reason(info));
     case QZ_FAILURE_EMPTY_HOME:
         return Tcl_ObjPrintf("qzappinfo::init: cannot initialize: CORVAN_HOME is a single separator; "
                              "set it to the installation's directory");

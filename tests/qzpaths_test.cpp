@@ -455,13 +455,14 @@ TEST_F(FailureTest, TheStandInFileNamesItselfAndWhyItWasNotRead)
         std::string file;
         std::string says;
         const char* state;
+        std::string firstLineSays; // of a start-up that fails for want of a home
     };
     const Case cases[] = {
-        {tree.path("absent.reg"), "missing (No such file or directory)", "missing"},
-        {tree.mkdir("folder.reg"), "a directory, not a file", "directory"},
+        {tree.path("absent.reg"), "missing (No such file or directory)", "missing", "does not exist"},
+        {tree.mkdir("folder.reg"), "a directory, not a file", "directory", "is a directory, not a file"},
         {tree.touch("garbled.reg", "Windows Registry Editor\n[HKEY_LOCAL_MACHINE\\x]\n"),
-         "not a registry export file", "notAnExportFile"},
-        {locked, "unreadable (Permission denied)", "unreadable"},
+         "not a registry export file", "notAnExportFile", "is not a registry export file"},
+        {locked, "unreadable (Permission denied)", "unreadable", "could not be read (Permission denied)"},
     };
     for (const Case& c : cases) {
         env.set("CORVAN_REGISTRY", c.file);
@@ -473,6 +474,15 @@ TEST_F(FailureTest, TheStandInFileNamesItselfAndWhyItWasNotRead)
         }
         const auto text = qztest::runProgram(program, arguments, tree);
         EXPECT_EQ(text.exitCode, 1) << c.file << text.err;
+        // The failed start-up's first line names every source and what it found there.
+        arguments.pop_back();
+        const auto failed = qztest::runProgram(program, arguments, tree);
+        EXPECT_EQ(failed.exitCode, 3);
+        EXPECT_EQ(failed.err.substr(0, failed.err.find('\n')),
+                  "qzpaths: cannot initialize: no installation home found: CORVAN_HOME is unset in the environment; "
+                  "the registry stand-in " + c.file + " " + c.firstLineSays +
+                      "; no qzcommon directory lies at or above " + tree.path("elsewhere/bin"));
+        arguments.push_back("explain");
         EXPECT_NE(text.out.find("       registry: stand-in file " + c.file + "  (from CORVAN_REGISTRY): " + c.says),
                   std::string::npos)
             << text.out;

@@ -178,6 +178,14 @@ static void test_null_arguments(void)
     CHECK(qz_info_published_path(info, NULL) == NULL);
     CHECK(qz_info_key_count(NULL) == 0);
     CHECK(qz_info_key(NULL, 0) == NULL);
+    /* A NULL argument is told as such, not as memory. */
+    CHECK(qz_info_initialize(info, NULL, 10.0f, "s@x", "app", 0, 2024, 2024) == 0);
+    CHECK(qz_info_failure(info) == QZ_FAILURE_ARGUMENT);
+    CHECK(strstr(qz_info_failure_reason(info), "argument") != NULL);
+    CHECK(qz_info_failure_reason(NULL) == NULL);
+    CHECK(strstr(qz_failure_text(QZ_FAILURE_MEMORY), "memory") != NULL);
+    CHECK_TEXT(qz_failure_text(QZ_FAILURE_NO_HOME), "no installation home found");
+    CHECK_TEXT(qz_failure_text(-7), "unknown failure");
     CHECK(qz_info_dump(NULL) == NULL);
     CHECK(qz_info_sysvar(NULL, "HOME", buffer, sizeof buffer) == QZ_ERROR_ARGUMENT);
     CHECK(qz_info_sysvar(info, NULL, buffer, sizeof buffer) == QZ_ERROR_ARGUMENT);
@@ -289,6 +297,14 @@ static void test_initialize_failures(void)
         CHECK_TEXT(dump, empty_dump);
         qz_free(dump);
         CHECK(qz_paths_create(info, 0) == NULL);
+        CHECK(strncmp(qz_info_failure_reason(info), qz_failure_text(rows[i].failure),
+                      strlen(qz_failure_text(rows[i].failure))) == 0);
+        if (i == 2)
+            CHECK(strstr(qz_info_failure_reason(info), missing_exe) != NULL);
+        /* The whole cause: the environment, the registry that was consulted, the walk. */
+        if (i == 3)
+            CHECK(strstr(qz_info_failure_reason(info), "CORVAN_HOME is unset in the environment; the registry") != NULL &&
+                  strstr(qz_info_failure_reason(info), "qzcommon") != NULL);
         if (i == 1) {
             char* feature = qz_info_feature_name(info);
             CHECK_TEXT(feature, "ABC");

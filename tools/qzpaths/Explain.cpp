@@ -524,7 +524,7 @@ int printExplain(QZApplicationInfo& record, const Report& report, const std::str
             explainStep(report.steps[i], !initialized && i + 1 == report.steps.size(), record, report, executable,
                         output.verbose));
     const std::vector<Decided> decided = decidedEntries(report);
-    const std::string failure = initialized ? std::string() : initializeFailure(report, record, executable);
+    const std::string failure = initialized ? std::string() : report.Reason();
     const Report::Lookup* corvanHome = lookupOf(report, "CORVAN_HOME");
 
     if (output.json) {

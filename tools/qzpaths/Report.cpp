@@ -49,33 +49,6 @@ std::string homeSourceText(QZStartupReport::HomeSource source)
     }
 }
 
-std::string initializeFailure(const QZStartupReport& report, const QZApplicationInfo& record, const std::string& executable)
-{
-    using Failure = QZStartupReport::Failure;
-    switch (report.failure) {
-    case Failure::None:
-        return "no failure";
-    case Failure::AlreadyInitialized:
-        return "the record is already initialized";
-    case Failure::EmptyApplicationName:
-        return "the application name is empty";
-    case Failure::NoCurrentDirectory:
-        return "the current directory cannot be read";
-    case Failure::EmptyExecutableName:
-        return "the executable name is empty";
-    case Failure::ExecutableNotFound:
-        return "executable not found: " + executable;
-    case Failure::NoHome:
-        return "no installation home found: CORVAN_HOME is unset or empty and no qzcommon directory lies at or above " +
-               (record.GetExecutableDir() ? std::string(record.GetExecutableDir()) : "the executable");
-    case Failure::EmptyHome:
-        return "CORVAN_HOME is a single separator, which leaves no home";
-    case Failure::IncompleteInternalTable:
-        return "the internal path table is incomplete";
-    }
-    return "unknown failure";
-}
-
 int printSummary(QZApplicationInfo& record, const QZStartupReport& report, const Output& output)
 {
     const auto& entries = report.published;
@@ -152,14 +125,14 @@ int printDump(QZApplicationInfo& record)
 }
 
 int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::vector<std::string>& names,
-                const std::string& executable, const Output& output)
+                const Output& output)
 {
     // System variables need no home, only the registry base path that Initialize builds
     // before it looks for the home.
     if (!record.GetSystemBaseRegistryPath()) {
         std::cerr << "qzpaths: cannot look up system variables: Initialize failed before it built the registry "
                      "base path: "
-                  << initializeFailure(report, record, executable) << '\n'
+                  << report.Reason() << '\n'
                   << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
         return StartupFailed;
     }

@@ -28,9 +28,6 @@ struct Output {
 // How the home was found, in words ("CORVAN_HOME in the environment", ...).
 std::string homeSourceText(QZStartupReport::HomeSource source);
 
-// Why Initialize failed, from the report of its steps; one line without a newline.
-std::string initializeFailure(const QZStartupReport& report, const QZApplicationInfo& record, const std::string& executable);
-
 // JSON as qzpaths prints it: a text that is not UTF-8 never stops the dump.
 void printJson(const json& value);
 // The bytes of a size as people read them: 1500 gives "1,500".
@@ -44,7 +41,7 @@ int printSummary(QZApplicationInfo& record, const QZStartupReport& report, const
 int printGet(QZApplicationInfo& record, const std::vector<std::string>& keys, const Output& output);
 int printDump(QZApplicationInfo& record);
 int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::vector<std::string>& names,
-                const std::string& executable, const Output& output);
+                const Output& output);
 int printConfig(QZApplicationInfo& record, const std::string& file, const Output& output);
 int printExplain(QZApplicationInfo& record, const QZStartupReport& report, const std::string& executable,
                  const Output& output);

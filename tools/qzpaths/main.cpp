@@ -216,7 +216,7 @@ int run(int argc, char** argv)
     if (!report.Initialize(record, settings.name.c_str(), settings.version, settings.email.c_str(),
                            executable.c_str(), settings.patch, 2009, 2009) &&
         !*explain && !*sysvar) {
-        std::cerr << "qzpaths: cannot initialize: " << initializeFailure(report, record, executable) << '\n'
+        std::cerr << "qzpaths: cannot initialize: " << report.Reason() << '\n'
                   << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
         return StartupFailed;
     }
@@ -237,7 +237,7 @@ int run(int argc, char** argv)
     if (*dump)
         return printDump(record);
     if (*sysvar)
-        return printSysVar(record, report, names, executable, output);
+        return printSysVar(record, report, names, output);
     if (*config)
         return printConfig(record, file, output);
     if (*check)
