@@ -115,15 +115,10 @@ bool QZApplicationInfo::_LookUpSysVar(const char* name, char* value, unsigned in
         keyPath.append(variable, 0, cut);
         valueName = variable.substr(cut + 1);
     }
-    // A report reads the same data through the read that also tells what it consulted.
-    std::optional<std::string> data;
-    if (lookup) {
-        qz::platform::RegistryRead read = qz::platform::readRegistryValue(keyPath, valueName, kRegistryDataRoom);
-        data = read.data;
+    qz::platform::RegistryRead read = qz::platform::readRegistryValue(keyPath, valueName, kRegistryDataRoom);
+    const std::optional<std::string> data = read.data;
+    if (lookup)
         lookup->registry = noted(std::move(read));
-    } else {
-        data = qz::platform::registryValue(keyPath, valueName, kRegistryDataRoom);
-    }
     if (!data)
         return false;
     const std::string_view text = textOfData(*data);
