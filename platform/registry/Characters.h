@@ -41,6 +41,12 @@ inline int hexDigitValue(Unit c)
     return value < 16 ? value : -1;
 }
 
+// The value of an ASCII hex digit, or -1.
+inline int asciiHexValue(Unit c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
 inline Unit asciiLower(Unit c) { return c >= 'A' && c <= 'Z' ? static_cast<Unit>(c + 0x20) : c; }
 
 struct Number {

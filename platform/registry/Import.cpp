@@ -3,6 +3,7 @@
 #include "platform/registry/Import.h"
 
 #include "platform/registry/Lines.h"
+#include "platform/registry/Syntax.h"
 
 #include <string>
 
@@ -22,65 +23,6 @@ using Ignored = ImportObserver::Ignored;
 using Stop = ImportObserver::Stop;
 using Text = std::u16string_view;
 
-std::size_t skipBlanks(Text t, std::size_t p)
-{
-    while (p < t.size() && isBlank(t[p]))
-        ++p;
-    return p;
-}
-
-bool startsWith(Text t, std::size_t p, std::string_view tag)
-{
-    if (t.size() - p < tag.size())
-        return false;
-    for (std::size_t i = 0; i < tag.size(); ++i)
-        if (t[p + i] != static_cast<unsigned char>(tag[i]))
-            return false;
-    return true;
-}
-
-Unit unescaped(Unit c) { return c == 'n' ? Unit{'\n'} : c == 'r' ? Unit{'\r'} : c; }
-
-// The header, compared as lstrcmpW compares; "REGEDIT" alone starts the Windows 3.1 form.
-Header readHeader(Text t)
-{
-    const std::size_t begin = skipBlanks(t, 0);
-    auto is = [&](std::string_view expected) {
-        std::size_t k = 0;
-        for (std::size_t i = begin; i < t.size(); ++i) {
-            if (isSortIgnorable(t[i]))
-                continue;
-            if (k == expected.size() || sortEquivalent(t[i]) != static_cast<unsigned char>(expected[k]))
-                return false;
-            ++k;
-        }
-        return k == expected.size();
-    };
-    if (is("REGEDIT"))
-        return Header::Win31;
-    if (is("REGEDIT4"))
-        return Header::Version4;
-    if (is("Windows Registry Editor Version 5.00"))
-        return Header::Version5;
-    return Header::None;
-}
-
-// The quote that closes quoted text at p, passing over escapes: t.size() when there is
-// none, kNone at "\0" or a lone backslash at the end.
-std::size_t closingQuote(Text t, std::size_t p)
-{
-    for (; p < t.size(); ++p) {
-        if (t[p] == '"')
-            return p;
-        if (t[p] == '\\') {
-            if (p + 1 == t.size() || t[p + 1] == '0')
-                return kNone;
-            ++p;
-        }
-    }
-    return t.size();
-}
-
 class Importer {
 public:
     Importer(Imported& out, ImportObserver* observer) : _out(out), _observer(observer ? *observer : _quiet) {}
@@ -99,11 +41,7 @@ public:
     }
 
     // The end of the file: hex data still waiting for a continuation line keeps what it has.
-    void end()
-    {
-        if (_pending.active)
-            finishHex();
-    }
+    void end() { if (_pending.active) finishHex(); }
 
 private:
     // Hex data that continues on a later line; its value is _value.
@@ -115,11 +53,7 @@ private:
 
     void ignore(Ignored why) { _observer.ignored(_line, why); }
 
-    void stop(Stop why)
-    {
-        _out.stoppedAt = _line;
-        _observer.stopped(_line, why);
-    }
+    void stop(Stop why) { _observer.stopped(_out.stoppedAt = _line, why); }
 
     void regeditLine(Text t)
     {
@@ -231,13 +165,7 @@ private:
             deleteValue(t, name, p + 1);
             return;
         }
-        Value& value = _value;
-        value.name.assign(name);
-        value.type = kRegSz;
-        value.isText = false;
-        value.text.clear();
-        value.bytes.clear();
-        value.firstLine = value.lastLine = _line;
+        Value& value = startValue(name);
         if (p == end) {
             ignore(Ignored::BadValue);
         } else if (t[p] == '"') {
@@ -246,7 +174,7 @@ private:
             value.type = kRegBinary;
             hexData(t, p + 4);
         } else if (startsWith(t, p, "hex(")) {
-            const std::size_t data = hexType(t, p + 4);
+            const std::size_t data = readHexType(t, p + 4, _value.type, _outOfRange);
             if (data == kNone)
                 ignore(Ignored::BadValue);
             else
@@ -272,6 +200,18 @@ private:
         _observer.valueDeleted(_line, _openPath, name, _out.tree.removeValue(*_open, name));
     }
 
+    // _value made ready for the value name that the line sets.
+    Value& startValue(Text name)
+    {
+        _value.name.assign(name);
+        _value.type = kRegSz;
+        _value.isText = false;
+        _value.text.clear();
+        _value.bytes.clear();
+        _value.firstLine = _value.lastLine = _line;
+        return _value;
+    }
+
     // Stores _value in key; a copy into the value already there reuses its storage.
     void set(Key* key)
     {
@@ -293,7 +233,6 @@ private:
     // String data; regedit stops the whole import at "\0" or at a lone backslash at the end.
     void quotedData(Text t, std::size_t p)
     {
-        Value& value = _value;
         const std::size_t close = closingQuote(t, p);
         if (close == kNone) {
             stop(Stop::BadString);
@@ -303,24 +242,16 @@ private:
             ignore(Ignored::BadValue);
             return;
         }
-        value.isText = true;
+        _value.isText = true;
         for (; p < close; ++p)
-            value.text.push_back(t[p] == '\\' ? unescaped(t[++p]) : t[p]);
+            _value.text.push_back(t[p] == '\\' ? unescaped(t[++p]) : t[p]);
         set(_open);
-    }
-
-    // After the data, only blanks or a ';' comment.
-    static bool endOfData(Text t, std::size_t p)
-    {
-        p = skipBlanks(t, p);
-        return p == t.size() || t[p] == ';';
     }
 
     // dword: blanks, then one to eight hex digits (full-width ones too, though wcstoul
     // reads no full-width letter), then only blanks or a ';' comment.
     void dwordData(Text t, std::size_t p)
     {
-        Value& value = _value;
         p = skipBlanks(t, p);
         std::size_t digits = p;
         while (digits < t.size() && isHexDigit(t[digits]))
@@ -330,26 +261,10 @@ private:
             return;
         }
         const std::uint32_t number = readHexNumber(t, p, digits, _outOfRange).value;
-        value.type = kRegDword;
+        _value.type = kRegDword;
         for (int shift = 0; shift < 32; shift += 8)
-            value.bytes.push_back(static_cast<char>(number >> shift & 0xFF));
+            _value.bytes.push_back(static_cast<char>(number >> shift & 0xFF));
         set(_open);
-    }
-
-    // hex(N): N is read by wcstoul, so blanks and a sign may lead it; a second character
-    // 'x' is refused, and so is ffffffff once any number in the file has overflowed.
-    // Where the data starts, or kNone.
-    std::size_t hexType(Text t, std::size_t p)
-    {
-        if (p == t.size() || (p + 1 < t.size() && (t[p + 1] == 'x' || t[p + 1] == 'X')))
-            return kNone;
-        const Number type = readHexNumber(t, p, t.size(), _outOfRange);
-        if (t.size() - type.end < 2 || t[type.end] != ')' || t[type.end + 1] != ':')
-            return kNone;
-        if (type.value == 0xFFFFFFFF && _outOfRange)
-            return kNone;
-        _value.type = type.value;
-        return type.end + 2;
     }
 
     // hex: and hex(N): data, which may continue on the lines after it.
@@ -365,36 +280,11 @@ private:
     // One line of comma-separated bytes; a backslash at its end continues the data.
     void hexLine(Text t, std::size_t s)
     {
-        std::string& bytes = _value.bytes;
-        while (s < t.size()) {
-            Number byte{0, s};
-            // A backslash, ';' or ',' starts no number (wcstoul reads nothing and sets nothing).
-            if (t[s] != '\\' && t[s] != ';' && t[s] != ',')
-                byte = readHexNumber(t, s, t.size(), _outOfRange);
-            if (byte.value > 0xFF)
-                return dropHex();
-            std::size_t p = byte.end;
-            if (p == s) {
-                p = skipBlanks(t, p);
-                if (p < t.size() && t[p] == '\\') {
-                    p = skipBlanks(t, p + 1);
-                    if (p < t.size() && t[p] != ';')
-                        return dropHex();
-                    return; // continued on the next line that holds anything
-                }
-                if (p < t.size() && t[p] == ';')
-                    break;
-                return dropHex();
-            }
-            bytes.push_back(static_cast<char>(byte.value));
-            if (p < t.size() && t[p] != ',') {
-                if (!endOfData(t, p))
-                    return dropHex();
-                break;
-            }
-            s = p < t.size() ? p + 1 : p;
-        }
-        finishHex();
+        const HexLine read = readHexLine(t, s, _value.bytes, _outOfRange);
+        if (read == HexLine::Invalid)
+            dropHex();
+        else if (read == HexLine::Done)
+            finishHex();
     }
 
     // A line after one that ended in a backslash: blank and comment lines are passed
@@ -424,9 +314,8 @@ private:
     void finishHex()
     {
         _pending.active = false;
-        const Value& value = _value;
         const std::size_t unit = _out.utf16() ? 2 : 1;
-        if (_pending.given && isStringType(value.type) && value.bytes.size() < unit) {
+        if (_pending.given && isStringType(_value.type) && _value.bytes.size() < unit) {
             stop(Stop::NoWholeCharacter);
             return;
         }
@@ -449,12 +338,8 @@ private:
         openKey(t.substr(0, keyEnd));
         if (!_open)
             return;
-        _value.name.clear();
-        _value.type = kRegSz;
-        _value.isText = true;
+        startValue(u"").isText = true;
         _value.text.assign(t.substr(p));
-        _value.bytes.clear();
-        _value.firstLine = _value.lastLine = _line;
         set(_open);
     }
 
@@ -465,8 +350,7 @@ private:
     Key* _open = nullptr;
     KeyPath _openPath;
     KeyPath _deleted;
-    // The name and value that the line being read sets; kept, so that their storage serves
-    // every line.
+    // The name and value that the line being read sets; their storage serves every line.
     std::u16string _name;
     Value _value;
     Pending _pending;

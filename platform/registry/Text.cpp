@@ -41,16 +41,6 @@ std::uint32_t codePoint(const unsigned char* p, std::size_t length)
     }
 }
 
-void appendUtf16(std::u16string& out, std::uint32_t c)
-{
-    if (c < 0x10000) {
-        out.push_back(static_cast<Unit>(c));
-    } else {
-        out.push_back(static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10)));
-        out.push_back(static_cast<Unit>(0xDC00 + (c & 0x3FF)));
-    }
-}
-
 void appendUtf8(std::string& out, std::uint32_t c)
 {
     if (c < 0x80) {
@@ -79,28 +69,37 @@ void appendDecoded(std::string_view bytes, FileText text, std::u16string& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
+    // No encoding gives more units than the line has bytes.
+    std::size_t n = out.size();
+    out.resize(n + size);
     switch (text) {
     case FileText::Utf16:
         for (std::size_t i = 0; i + 1 < size; i += 2)
-            out.push_back(static_cast<Unit>(p[i] | p[i + 1] << 8));
-        return;
+            out[n++] = static_cast<Unit>(p[i] | p[i + 1] << 8);
+        break;
     case FileText::Cp1252:
         for (std::size_t i = 0; i < size; ++i)
-            out.push_back(fromCp1252(p[i]));
-        return;
+            out[n++] = fromCp1252(p[i]);
+        break;
     case FileText::Utf8:
         for (std::size_t i = 0; i < size;) {
-            const std::size_t length = sequenceLength(p + i, size - i);
-            if (length == 0) {
-                out.push_back(static_cast<Unit>(kEscapeBase + p[i]));
-                ++i;
-            } else {
-                appendUtf16(out, codePoint(p + i, length));
-                i += length;
+            if (p[i] < 0x80) {
+                out[n++] = p[i++];
+                continue;
             }
+            const std::size_t length = sequenceLength(p + i, size - i);
+            const std::uint32_t c = length == 0 ? kEscapeBase + p[i] : codePoint(p + i, length);
+            if (c < 0x10000) {
+                out[n++] = static_cast<Unit>(c);
+            } else {
+                out[n++] = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+                out[n++] = static_cast<Unit>(0xDC00 + (c & 0x3FF));
+            }
+            i += length == 0 ? 1 : length;
         }
-        return;
+        break;
     }
+    out.resize(n);
 }
 
 std::u16string decoded(std::string_view bytes, FileText text)

@@ -213,16 +213,28 @@ int bestFit1252(char16_t c)
 
 bool isSortIgnorable(char16_t c) { return inRanges(std::begin(kSortIgnorable), std::end(kSortIgnorable), c); }
 
-bool isSpace(char16_t c) { return inRanges(std::begin(kSpaces), std::end(kSpaces), c); }
+bool isSpace(char16_t c)
+{
+    for (const UnitRange& r : kSpaces)
+        if (c <= r.last)
+            return c >= r.first;
+    return false;
+}
 
-bool isHexDigit(char16_t c) { return inRanges(std::begin(kHexDigits), std::end(kHexDigits), c); }
+bool isHexDigit(char16_t c)
+{
+    for (const UnitRange& r : kHexDigits)
+        if (c <= r.last)
+            return c >= r.first;
+    return false;
+}
 
 int digitValue(char16_t c)
 {
-    const DigitRun* end = std::end(kDigits);
-    const DigitRun* run =
-        std::lower_bound(std::begin(kDigits), end, c, [](const DigitRun& r, char16_t unit) { return r.last < unit; });
-    return run != end && run->first <= c ? run->value + (c - run->first) : -1;
+    for (const DigitRun& r : kDigits)
+        if (c <= r.last)
+            return c >= r.first ? r.value + (c - r.first) : -1;
+    return -1;
 }
 
 char16_t sortEquivalent(char16_t c)
