@@ -972,3 +972,42 @@ TEST(RegistryFile, AFileWithoutASizeIsReadToItsEnd)
     EXPECT_EQ(hexBytes(value), "6c61737400");
 }
 #endif
+
+// Surrogates in a UTF-16 file: a pair is one character; a lone one, whatever its value,
+// comes back as U+FFFD (only 8-bit text holds bytes that stand for themselves).
+TEST(RegistryFileUtf8, SurrogatesOfAUtf16FileComeBackAsWindowsConvertsThem)
+{
+    const std::u16string head = u"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\App]\r\n";
+    struct Case {
+        std::u16string data;
+        std::string want;
+    } cases[] = {
+        {u"\xD800\xDC00", "\xF0\x90\x80\x80"},
+        {u"\xDBFF\xDFFF", "\xF4\x8F\xBF\xBF"},
+        {u"\xDC80", "\xEF\xBF\xBD"},
+        {u"\xDCFF", "\xEF\xBF\xBD"},
+        {u"a\xD800", "a\xEF\xBF\xBD"},
+        {u"\xDC00\xD800", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(hexBytes(utf8(utf16File(head + u"\"v\"=\"" + c.data + u"\"\r\n"), kKey, "v")),
+                  hexBytes(withTerminator(c.want)))
+            << hexBytes(c.want);
+}
+
+// Names compare by the registry's upper case beyond the first blocks too (U+1E02/U+1E03),
+// and a key is never found through a sibling whose name begins with its own.
+TEST(RegistryFileKeys, KeysAreFoundByTheirWholeNamesInEitherCase)
+{
+    const std::string file = kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\xE1\xB8\x82]\r\n\"v\"=\"dot\"\r\n"
+                                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VendorX]\r\n\"v\"=\"x\"\r\n"
+                                       "[HKEY_LOCAL_MACHINE\\ABC]\r\n\"v\"=\"abc\"\r\n";
+    EXPECT_EQ(hexBytes(utf8(file, "HKEY_LOCAL_MACHINE\\SOFTWARE\\\xE1\xB8\x83", "v")), "646f7400");
+    EXPECT_EQ(hexBytes(utf8(file, "HKEY_LOCAL_MACHINE\\SOFTWARE\\VENDORx", "v")), "7800");
+    for (const char* sibling : {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", "HKEY_LOCAL_MACHINE\\AB\\C",
+                                "HKEY_LOCAL_MACHINE\\AB", "HKEY_LOCAL_MACHINE\\SOFTWARE\\VendorXY"}) {
+        const Inspection found = inspectIn(file, sibling, "v", Encoding::Utf8);
+        EXPECT_FALSE(found.keyFound) << sibling;
+        EXPECT_FALSE(found.data) << sibling;
+    }
+}
