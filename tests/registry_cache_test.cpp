@@ -8,8 +8,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -64,4 +69,36 @@ TEST(RegistryStandIn, AChangedFileIsReadAgain)
     ::unlink(other.c_str());
     EXPECT_EQ(qz::platform::readRegistryValue(kKey, "v", 1023).storeState,
               qz::platform::RegistryRead::StoreState::Missing);
+}
+
+// Lookups on several threads share the kept import while the file changes under them:
+// each answer is one of the file's states, never a mixture or a failure.
+TEST(RegistryStandIn, ThreadsShareTheImportWhileTheFileChanges)
+{
+    qztest::TempTree tree;
+    qztest::EnvGuard env;
+    const std::string file = tree.touch("registry.reg", fileWith("one"));
+    env.set("CORVAN_REGISTRY", file);
+    setModified(file, -3600);
+    std::atomic<bool> done{false};
+    std::atomic<int> odd{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 4; ++i)
+        readers.emplace_back([&] {
+            while (!done) {
+                const std::string value = valueOf(qz::platform::readRegistryValue(kKey, "v", 1023));
+                if (value != std::string("one", 4) && value != std::string("two", 4))
+                    ++odd;
+            }
+        });
+    for (int i = 0; i < 20; ++i) {
+        tree.touch("registry.tmp", fileWith(i % 2 ? "one" : "two"));
+        setModified(tree.path("registry.tmp"), -3000 + i);
+        std::rename(tree.path("registry.tmp").c_str(), file.c_str());
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    done = true;
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(odd, 0);
 }
