@@ -374,24 +374,20 @@ Imported importRegistry(std::string_view contents, Encoding encoding, ImportObse
     }
     LineReader lines(contents.substr(2), wide);
     std::string_view bytes;
-    std::u16string line;
+    std::u16string buffer;
     // regedit reads the first two bytes of an 8-bit file apart, and widens each to the
     // character of the same number before it compares the header.
     if (!wide)
-        line = {static_cast<unsigned char>(contents[0]), static_cast<unsigned char>(contents[1])};
+        buffer = {static_cast<unsigned char>(contents[0]), static_cast<unsigned char>(contents[1])};
     if (!lines.next(bytes))
         return out;
-    appendDecoded(bytes, out.text, line);
-    out.header = readHeader(line);
+    out.header = readHeader(decodeLine(bytes, out.text, buffer, buffer.size()));
     if (out.header == Header::None)
         return out;
     Importer importer(out, observer);
-    while (lines.next(bytes)) {
-        line.clear();
-        appendDecoded(bytes, out.text, line);
-        if (!importer.line(line, lines.number()))
+    while (lines.next(bytes))
+        if (!importer.line(decodeLine(bytes, out.text, buffer, 0), lines.number()))
             return out;
-    }
     importer.end();
     return out;
 }

@@ -20,8 +20,7 @@ std::string dataOf(const Value& value, const Imported& imported, Encoding encodi
             bytes += '\0';
         return bytes;
     }
-    std::u16string text;
-    appendDecoded(value.bytes, FileText::Utf16, text);
+    std::u16string text = decoded(value.bytes, FileText::Utf16);
     if (text.back() == 0)
         text.pop_back();
     return encodeString(text, encoding, false);

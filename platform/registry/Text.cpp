@@ -65,47 +65,50 @@ bool isLowSurrogate(Unit c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 } // namespace
 
-void appendDecoded(std::string_view bytes, FileText text, std::u16string& out)
+std::u16string_view decodeLine(std::string_view bytes, FileText text, std::u16string& buffer, std::size_t start)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
-    // No encoding gives more units than the line has bytes.
-    std::size_t n = out.size();
-    out.resize(n + size);
+    // No encoding gives more units than the line has bytes; the buffer only grows, so
+    // that no line pays for filling it.
+    if (buffer.size() < start + size)
+        buffer.resize(start + size);
+    Unit* const first = buffer.data();
+    Unit* out = first + start;
     switch (text) {
     case FileText::Utf16:
         for (std::size_t i = 0; i + 1 < size; i += 2)
-            out[n++] = static_cast<Unit>(p[i] | p[i + 1] << 8);
+            *out++ = static_cast<Unit>(p[i] | p[i + 1] << 8);
         break;
     case FileText::Cp1252:
         for (std::size_t i = 0; i < size; ++i)
-            out[n++] = fromCp1252(p[i]);
+            *out++ = fromCp1252(p[i]);
         break;
     case FileText::Utf8:
         for (std::size_t i = 0; i < size;) {
             if (p[i] < 0x80) {
-                out[n++] = p[i++];
+                *out++ = p[i++];
                 continue;
             }
             const std::size_t length = sequenceLength(p + i, size - i);
             const std::uint32_t c = length == 0 ? kEscapeBase + p[i] : codePoint(p + i, length);
             if (c < 0x10000) {
-                out[n++] = static_cast<Unit>(c);
+                *out++ = static_cast<Unit>(c);
             } else {
-                out[n++] = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
-                out[n++] = static_cast<Unit>(0xDC00 + (c & 0x3FF));
+                *out++ = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+                *out++ = static_cast<Unit>(0xDC00 + (c & 0x3FF));
             }
             i += length == 0 ? 1 : length;
         }
         break;
     }
-    out.resize(n);
+    return {first, static_cast<std::size_t>(out - first)};
 }
 
 std::u16string decoded(std::string_view bytes, FileText text)
 {
     std::u16string out;
-    appendDecoded(bytes, text, out);
+    out.resize(decodeLine(bytes, text, out, 0).size());
     return out;
 }
 

@@ -22,9 +22,10 @@ enum class FileText { Utf16, Cp1252, Utf8 };
 constexpr Unit kEscapeBase = 0xDC00;
 inline bool isEscapedByte(Unit c) { return c >= 0xDC80 && c <= 0xDCFF; }
 
-// Appends the units of bytes, decoded as text is, to out; UTF-16 takes pairs of bytes
-// (little-endian) and drops an odd last byte.
-void appendDecoded(std::string_view bytes, FileText text, std::u16string& out);
+// The units of bytes, decoded as text is, written into buffer from start on (the buffer
+// grows when it must, and never shrinks): the view holds buffer's first units up to the
+// last one written. UTF-16 takes pairs of bytes (little-endian) and drops an odd last byte.
+std::u16string_view decodeLine(std::string_view bytes, FileText text, std::u16string& buffer, std::size_t start);
 std::u16string decoded(std::string_view bytes, FileText text);
 
 // Whether bytes hold anything that is not valid UTF-8.

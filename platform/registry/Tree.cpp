@@ -25,12 +25,12 @@ Key& Tree::create(const KeyPath& path, std::size_t line)
     Key* key = _roots[static_cast<std::size_t>(path.root)];
     for (const std::u16string& name : path.names) {
         foldInto(name, _folded);
-        auto found = key->subkeys.find(_folded);
-        if (found == key->subkeys.end()) {
+        auto found = key->subkeys.lower_bound(_folded);
+        if (found == key->subkeys.end() || found->first != _folded) {
             Key* created = &_keys.emplace_back();
             created->name = name;
             created->line = line;
-            found = key->subkeys.emplace(_folded, created).first;
+            found = key->subkeys.emplace_hint(found, _folded, created);
         }
         key = found->second;
     }
@@ -40,9 +40,9 @@ Key& Tree::create(const KeyPath& path, std::size_t line)
 Value& Tree::value(Key& key, std::u16string_view name)
 {
     foldInto(name, _folded);
-    auto found = key.values.find(_folded);
-    if (found == key.values.end())
-        found = key.values.emplace(_folded, Value()).first;
+    auto found = key.values.lower_bound(_folded);
+    if (found == key.values.end() || found->first != _folded)
+        found = key.values.emplace_hint(found, _folded, Value());
     return found->second;
 }
 
