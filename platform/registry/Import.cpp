@@ -5,6 +5,7 @@
 #include "platform/registry/Lines.h"
 #include "platform/registry/Syntax.h"
 
+#include <algorithm>
 #include <string>
 
 // The reference is Wine 8: its regedit import (regproc.c) and its registry. Where
@@ -243,8 +244,16 @@ private:
             return;
         }
         _value.isText = true;
-        for (; p < close; ++p)
-            _value.text.push_back(t[p] == '\\' ? unescaped(t[++p]) : t[p]);
+        // The text runs between escapes go over whole; every backslash before close
+        // starts an escape of two characters.
+        while (p < close) {
+            const std::size_t escape = std::min(t.find(u'\\', p), close);
+            _value.text.append(t.substr(p, escape - p));
+            if (escape == close)
+                break;
+            _value.text.push_back(unescaped(t[escape + 1]));
+            p = escape + 2;
+        }
         set(_open);
     }
 

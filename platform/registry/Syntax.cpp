@@ -83,13 +83,21 @@ std::size_t readHexType(Text t, std::size_t p, std::uint32_t& type, bool& outOfR
 
 HexLine readHexLine(Text t, std::size_t s, std::string& bytes, bool& outOfRange)
 {
+    // Most bytes are two ASCII digits and a comma, which wcstoul reads as they stand.
+    while (s + 3 <= t.size() && t[s + 2] == ',') {
+        const int high = asciiHexValue(t[s]);
+        const int low = asciiHexValue(t[s + 1]);
+        if (high < 0 || low < 0)
+            break;
+        bytes.push_back(static_cast<char>(high * 16 + low));
+        s += 3;
+    }
     while (s < t.size()) {
         Number byte{0, s};
         const int high = asciiHexValue(t[s]);
         const int low = s + 1 < t.size() ? asciiHexValue(t[s + 1]) : -1;
-        // Most bytes are two ASCII digits before a comma or the end, which wcstoul reads
-        // as they stand; a backslash, ';' or ',' starts no number (wcstoul reads nothing
-        // and sets nothing).
+        // Two ASCII digits at the end read as they stand; a backslash, ';' or ',' starts
+        // no number (wcstoul reads nothing and sets nothing).
         if (high >= 0 && low >= 0 && (s + 2 == t.size() || t[s + 2] == ','))
             byte = {static_cast<std::uint32_t>(high * 16 + low), s + 2};
         else if (t[s] != '\\' && t[s] != ';' && t[s] != ',')

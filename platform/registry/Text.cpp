@@ -1,6 +1,7 @@
 // Text.cpp - decoding lines (UTF-16LE, UTF-8, code page 1252) and encoding strings for the caller.
 #include "platform/registry/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace qz::regfile {
@@ -86,10 +87,13 @@ std::u16string_view decodeLine(std::string_view bytes, FileText text, std::u16st
         break;
     case FileText::Utf8:
         for (std::size_t i = 0; i < size;) {
-            if (p[i] < 0x80) {
-                *out++ = p[i++];
-                continue;
-            }
+            // Runs of ASCII, most of a file, are copied as they stand.
+            const unsigned char* const run = p + i;
+            const std::size_t ascii = std::find_if(run, p + size, [](unsigned char c) { return c >= 0x80; }) - run;
+            out = std::copy(run, run + ascii, out);
+            i += ascii;
+            if (i == size)
+                break;
             const std::size_t length = sequenceLength(p + i, size - i);
             const std::uint32_t c = length == 0 ? kEscapeBase + p[i] : codePoint(p + i, length);
             if (c < 0x10000) {
