@@ -498,6 +498,12 @@ TEST(RegistryFileKeys, KeyFoundIsWhatTheImportLeaves)
          {{"A", true}, {"A\\B", false}, {"A\\B\\C", false}}},
         {"[" + lm + "A\\B\\C]\r\n[-" + lm + "a]\r\n[" + lm + "A\\B]\r\n",
          {{"A", true}, {"A\\B", true}, {"A\\B\\C", false}}},
+        // A key opened again after its deletion, or after a refused path that shares its
+        // first names, is the key of that path.
+        {"[" + lm + "A\\B\\C]\r\n[-" + lm + "A\\B]\r\n[" + lm + "A\\B\\C]\r\n", {{"A\\B\\C", true}}},
+        {"[" + lm + "A\\B]\r\n[" + lm + "A\\Q\\" + std::string(257, 'x') + "]\r\n[" + lm + "A\\Q]\r\n",
+         {{"A\\B", true}, {"A\\Q", true}, {"A\\B\\Q", false}}},
+        {"[HKEY_CLASSES_ROOT\\.txt]\r\n[" + lm + "Classes\\.doc]\r\n", {{"Classes\\.doc", true}, {"Classes\\.txt", true}}},
         // Deleting a sibling or a key below leaves the key.
         {"[" + lm + "A\\B]\r\n[-" + lm + "A\\BB]\r\n[-" + lm + "A\\B\\C]\r\n", {{"A\\B", true}}},
         // A path the registry refuses creates nothing.

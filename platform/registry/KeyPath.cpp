@@ -39,31 +39,39 @@ Root parseRoot(std::u16string_view path, std::size_t& below)
 
 bool keyBelow(Root root, std::u16string_view below, KeyPath& key)
 {
-    if (!below.empty() && below.front() == '\\')
-        return false;
+    const Root top = root == Root::ClassesRoot ? Root::LocalMachine : root;
     std::size_t count = 0;
+    key.kept = 0;
+    bool keeping = key.root == top;
     auto add = [&](std::u16string_view name) {
-        if (count < key.names.size())
-            key.names[count].assign(name);
-        else
+        if (count >= key.names.size())
             key.names.emplace_back(name);
+        else if (keeping && key.names[count] == name)
+            key.kept = count + 1;
+        else
+            key.names[count].assign(name);
+        keeping = keeping && key.kept == count + 1;
         ++count;
     };
-    key.root = root;
+    key.root = Root::None;
+    if (!below.empty() && below.front() == '\\')
+        return false;
     if (root == Root::ClassesRoot) {
-        key.root = Root::LocalMachine;
         add(u"SOFTWARE");
         add(u"Classes");
     }
     for (std::size_t i = 0; i < below.size();) {
         const std::size_t end = std::min(below.find(u'\\', i), below.size());
-        if (end - i > kMaxKeyName)
+        if (end - i > kMaxKeyName) {
+            key.root = Root::None;
             return false;
+        }
         if (end > i)
             add(below.substr(i, end - i));
         i = end + 1;
     }
     key.names.resize(count);
+    key.root = top;
     return true;
 }
 

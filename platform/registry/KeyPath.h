@@ -33,11 +33,13 @@ Root parseRoot(std::u16string_view path, std::size_t& below);
 struct KeyPath {
     Root root = Root::None;
     std::vector<std::u16string> names;
+    std::size_t kept = 0; // the leading names that the last keyBelow into it found as they were
 };
 
 // The key that the path below root names, into key (whose storage it reuses): runs of
 // backslashes and trailing ones count as one, as the registry reads paths; a leading one,
-// or a name over kMaxKeyName units, and the registry refuses the path (false).
+// or a name over kMaxKeyName units, and the registry refuses the path (false, and key
+// then keeps nothing for the next call).
 bool keyBelow(Root root, std::u16string_view below, KeyPath& key);
 
 // The upper case that the registry compares names by, unit by unit, into out.

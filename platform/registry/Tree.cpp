@@ -3,6 +3,8 @@
 
 #include "platform/registry/CaseTable.h"
 
+#include <algorithm>
+
 namespace qz::regfile {
 
 namespace {
@@ -22,8 +24,12 @@ Tree::Tree()
 
 Key& Tree::create(const KeyPath& path, std::size_t line)
 {
-    Key* key = _roots[static_cast<std::size_t>(path.root)];
-    for (const std::u16string& name : path.names) {
+    // The keys of the names that the path shares with the last one created are known.
+    const std::size_t kept = std::min(path.kept, _chain.size());
+    _chain.resize(kept);
+    Key* key = kept > 0 ? _chain.back() : _roots[static_cast<std::size_t>(path.root)];
+    for (std::size_t i = kept; i < path.names.size(); ++i) {
+        const std::u16string& name = path.names[i];
         foldInto(name, _folded);
         auto found = key->subkeys.lower_bound(_folded);
         if (found == key->subkeys.end() || found->first != _folded) {
@@ -33,6 +39,7 @@ Key& Tree::create(const KeyPath& path, std::size_t line)
             found = key->subkeys.emplace_hint(found, _folded, created);
         }
         key = found->second;
+        _chain.push_back(key);
     }
     return *key;
 }
@@ -65,7 +72,10 @@ bool Tree::remove(const KeyPath& path)
         parent = found->second;
     }
     foldInto(path.names.back(), _folded);
-    return parent->subkeys.erase(_folded) > 0;
+    if (parent->subkeys.erase(_folded) == 0)
+        return false;
+    _chain.clear();
+    return true;
 }
 
 const Key* Tree::find(const KeyPath& path) const

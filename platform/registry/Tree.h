@@ -9,6 +9,7 @@
 #include <map>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace qz::regfile {
 
@@ -51,6 +52,7 @@ public:
     Tree& operator=(const Tree&) = delete;
     Tree(Tree&&) = default;
     // The key, created with every key above it that is missing; line is the key line.
+    // path.kept of its names are those of the path created last (keyBelow says how many).
     Key& create(const KeyPath& path, std::size_t line);
     // The value of key named name, created empty when missing (then its firstLine is 0).
     Value& value(Key& key, std::u16string_view name);
@@ -64,6 +66,7 @@ public:
 private:
     std::deque<Key> _keys;
     std::u16string _folded; // a name's upper case, kept to spare an allocation per line
+    std::vector<Key*> _chain; // the keys of the path created last, while none is removed
     Key* _roots[kRoots];
 };
 
