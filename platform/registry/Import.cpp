@@ -244,15 +244,12 @@ private:
             return;
         }
         _value.isText = true;
-        // The text runs between escapes go over whole; every backslash before close
-        // starts an escape of two characters.
-        while (p < close) {
-            const std::size_t escape = std::min(t.find(u'\\', p), close);
+        // Runs between escapes go over whole; each backslash before close starts an escape.
+        for (std::size_t escape = p; p < close; p = escape + 2) {
+            escape = std::min(t.find(u'\\', p), close);
             _value.text.append(t.substr(p, escape - p));
-            if (escape == close)
-                break;
-            _value.text.push_back(unescaped(t[escape + 1]));
-            p = escape + 2;
+            if (escape < close)
+                _value.text.push_back(unescaped(t[escape + 1]));
         }
         set(_open);
     }
@@ -280,10 +277,7 @@ private:
     void hexData(Text t, std::size_t p)
     {
         _pending = {true, p < t.size(), _open};
-        if (p == t.size())
-            finishHex();
-        else
-            hexLine(t, p);
+        hexLine(t, p);
     }
 
     // One line of comma-separated bytes; a backslash at its end continues the data.
