@@ -213,7 +213,7 @@ private:
         return _value;
     }
 
-    // Stores _value in key; a copy into the value already there reuses its storage.
+    // Stores a copy of _value in key; a value set before gives its storage to the copy.
     void set(Key* key)
     {
         if (!key) {
@@ -224,11 +224,9 @@ private:
             ignore(Ignored::BadValueName);
             return;
         }
-        Value& slot = _out.tree.value(*key, _value.name);
-        const std::size_t earlier = slot.firstLine;
-        slot = _value;
+        const std::size_t earlier = _out.tree.set(*key, _value);
         if (earlier != 0)
-            _observer.valueReplaced(_openPath, slot, earlier);
+            _observer.valueReplaced(_openPath, _value, earlier);
     }
 
     // String data; regedit stops the whole import at "\0" or at a lone backslash at the end.

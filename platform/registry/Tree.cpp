@@ -44,13 +44,17 @@ Key& Tree::create(const KeyPath& path, std::size_t line)
     return *key;
 }
 
-Value& Tree::value(Key& key, std::u16string_view name)
+std::size_t Tree::set(Key& key, const Value& value)
 {
-    foldInto(name, _folded);
+    foldInto(value.name, _folded);
     auto found = key.values.lower_bound(_folded);
-    if (found == key.values.end() || found->first != _folded)
-        found = key.values.emplace_hint(found, _folded, Value());
-    return found->second;
+    if (found == key.values.end() || found->first != _folded) {
+        key.values.emplace_hint(found, _folded, value);
+        return 0;
+    }
+    const std::size_t earlier = found->second.firstLine;
+    found->second = value;
+    return earlier;
 }
 
 bool Tree::removeValue(Key& key, std::u16string_view name)

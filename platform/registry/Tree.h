@@ -54,8 +54,8 @@ public:
     // The key, created with every key above it that is missing; line is the key line.
     // path.kept of its names are those of the path created last (keyBelow says how many).
     Key& create(const KeyPath& path, std::size_t line);
-    // The value of key named name, created empty when missing (then its firstLine is 0).
-    Value& value(Key& key, std::u16string_view name);
+    // Sets value in key under its name; the first line of the value it replaces, or 0.
+    std::size_t set(Key& key, const Value& value);
     // Removes the value; false when there was none.
     bool removeValue(Key& key, std::u16string_view name);
     // Removes the key with its subkeys and values; false when there was none.
