@@ -91,17 +91,14 @@ qz::trace::Source QZApplicationInfo::_LookUpSysVar(const char* name, char* value
         keyPath.append(variable, 0, cut);
         valueName = variable.substr(cut + 1);
     }
-    // A watcher is told what the read consulted, through the read that also tells it.
-    std::optional<std::string> data;
+    // The one registry read; a watcher is told what it consulted.
+    qz::platform::RegistryRead read = qz::platform::readRegistryValue(keyPath, valueName, kRegistryDataRoom);
+    const std::optional<std::string> data = read.data;
     if (lookup) {
-        qz::platform::RegistryRead read = qz::platform::readRegistryValue(keyPath, valueName, kRegistryDataRoom);
-        data = read.data;
         lookup->registryReadLimit = kRegistryDataRoom;
         if (data)
             lookup->registryText = std::string(textOfData(*data));
         lookup->registry = std::move(read);
-    } else {
-        data = qz::platform::registryValue(keyPath, valueName, kRegistryDataRoom);
     }
     if (!data)
         return done(Source::Nowhere);

@@ -20,13 +20,15 @@ namespace {
 void library(benchmark::State& state)
 {
     const qzbench::LargeRegistry& registry = qzbench::largeRegistry();
-    const auto check = qz::regfile::queryValue(registry.file, registry.keyPath, registry.valueName, 1023);
+    const auto check = qz::regfile::queryValue(registry.file, registry.keyPath, registry.valueName, 1023,
+                                                  qz::regfile::Encoding::Utf8);
     if (!check || *check != registry.expected) {
         state.SkipWithError("the wanted value was not read back");
         return;
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(qz::regfile::queryValue(registry.file, registry.keyPath, registry.valueName, 1023));
+        benchmark::DoNotOptimize(qz::regfile::queryValue(registry.file, registry.keyPath, registry.valueName, 1023,
+                                                                 qz::regfile::Encoding::Utf8));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(registry.file)));
 }
 

@@ -1,14 +1,15 @@
 // registry_file_fuzzer.cpp - the registry export file reader over arbitrary file contents,
-// asked for well-known keys and values or for names taken from the input; in UTF-8 the
-// reading in place must give what the file decoded to UTF-16 first gives.
+// asked for well-known keys and values or for names taken from the input; a file in ASCII
+// reads alike in both 8-bit encodings, and watching the import changes nothing it gives.
 //
 // Input: one selector byte, then (when its high bit is set) a key path and a value name
 // as length-prefixed texts, then the file's contents.
 #include "platform/registry/RegistryFile.h"
 
 #include "FuzzInput.h"
-#include "tests/support/DecodedReading.h"
+#include "platform/registry/Import.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -34,6 +35,8 @@ const char* const kValueNames[] = {
     "", "CORVAN_HOME", "DISPLAY", "v", "Value", "QZ_MSG_HELP", "name with blanks", "@",
 };
 
+constexpr qz::regfile::Encoding kEncoding = qz::regfile::Encoding::Utf8;
+
 // The room that the library's system variable lookup offers, and the other edges.
 constexpr std::size_t kRooms[] = {1023, 0, 1, 4, 1024};
 
@@ -57,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view view(contents.data(), contents.size());
 
     const std::optional<std::string> whole =
-        qz::regfile::queryValueIn(view, key, name, std::numeric_limits<std::size_t>::max());
-    const std::optional<std::string> bounded = qz::regfile::queryValueIn(view, key, name, room);
+        qz::regfile::queryValueIn(view, key, name, std::numeric_limits<std::size_t>::max(), kEncoding);
+    const std::optional<std::string> bounded = qz::regfile::queryValueIn(view, key, name, room, kEncoding);
 
     // The room only decides whether the data is handed out, never what it is.
     if (whole && whole->size() <= room)
@@ -69,8 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Names reach the reader as C strings do: nothing after a NUL counts.
     if (key.find('\0') != std::string::npos || name.find('\0') != std::string::npos)
         QZ_FUZZ_CHECK(qz::regfile::queryValueIn(view, qzfuzz::asCString(key), qzfuzz::asCString(name),
-                                                std::numeric_limits<std::size_t>::max()) == whole);
-    QZ_FUZZ_CHECK(qztest::sameInspection(qz::regfile::inspectIn(view, key, name, qz::regfile::Encoding::Utf8),
-                                         qztest::inspectDecoded(rest, key, name)));
+                                                std::numeric_limits<std::size_t>::max(), kEncoding) == whole);
+
+    // An observer sees the import without changing it.
+    qz::regfile::ImportObserver watching;
+    const qz::regfile::Imported watched = qz::regfile::importRegistry(view, kEncoding, &watching);
+    QZ_FUZZ_CHECK(qz::regfile::inspect(watched, key, name, kEncoding).data == whole);
+
+    // Both 8-bit encodings read ASCII alike.
+    const bool ascii = std::all_of(rest.begin(), rest.end(), [](char c) { return c >= 0; }) &&
+                       std::all_of(key.begin(), key.end(), [](char c) { return c >= 0; }) &&
+                       std::all_of(name.begin(), name.end(), [](char c) { return c >= 0; });
+    if (ascii)
+        QZ_FUZZ_CHECK(qz::regfile::queryValueIn(view, key, name, std::numeric_limits<std::size_t>::max(),
+                                                qz::regfile::Encoding::Cp1252) == whole);
     return 0;
 }

@@ -54,15 +54,13 @@ Status status(const char* path);
 
 // --- Machine-wide settings ---
 
-// The data of a value below HKEY_LOCAL_MACHINE as an 8-bit caller reads it: string
-// types in the 8-bit code page with their terminator, other types as raw bytes.
-// Nothing when the key or value is missing or the data is larger than maxBytes.
-std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
-                                         std::size_t maxBytes);
-
 // What one read of a value below HKEY_LOCAL_MACHINE consulted and found (RegistryRead, in
-// the shared words of QZTraceEvents.h); data is exactly what registryValue gives for the
-// same arguments.
+// the shared words of QZTraceEvents.h): the platform's one registry read. data is the
+// value as an 8-bit caller reads it (string types in the 8-bit code page with their
+// terminator, other types as raw bytes), or nothing when the key or value is missing or
+// the data is larger than maxBytes. Where a stand-in file holds the registry, it is read
+// and imported once and read again only when its status (identity, size, times) changes;
+// reads from several threads at once are safe.
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName,
                                std::size_t maxBytes);
 

@@ -2,12 +2,15 @@
 // library with POSIX calls.
 #include "platform/Platform.h"
 #include "platform/FileContents.h"
-#include "platform/registry/RegistryFile.h"
+#include "platform/registry/Import.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
+#include <memory>
+#include <mutex>
 #include <cstring>
 #include <tuple>
 #include <cstdlib>
@@ -84,14 +87,64 @@ std::pair<std::string, std::string> registryFile()
     return {named, "CORVAN_REGISTRY"};
 }
 
-} // namespace
+// A change made within this many seconds of a file's modification time may leave its
+// status as it was (timestamps tick coarsely): such a file is read at every lookup, and
+// kept only once it has settled.
+constexpr time_t kSettleSeconds = 2;
 
-std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
-                                         std::size_t maxBytes)
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool sameStatus(const struct stat& a, const struct stat& b)
 {
-    return regfile::queryValue(registryFile().first, "HKEY_LOCAL_MACHINE\\" + keyPath, valueName, maxBytes,
-                               kRegistryEncoding);
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && sameTime(a.st_mtim, b.st_mtim) &&
+           sameTime(a.st_ctim, b.st_ctim);
 }
+
+// The stand-in file as last imported, with its status then.
+class StandInCache {
+public:
+    // The import of path whose status is now info: the one kept when the file is
+    // unchanged, else the file read and imported again; nothing when it cannot be read.
+    std::shared_ptr<const regfile::Imported> imported(const std::string& path, const struct stat& info)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(_mutex);
+            if (_imported && path == _path && sameStatus(info, _info))
+                return _imported;
+        }
+        const std::optional<FileBytes> contents = fileBytes(path.c_str());
+        if (!contents)
+            return nullptr;
+        auto imported =
+            std::make_shared<const regfile::Imported>(regfile::importRegistry(contents->view(), kRegistryEncoding));
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        const bool settled = now.tv_sec - info.st_mtim.tv_sec > kSettleSeconds;
+        std::shared_ptr<const regfile::Imported> dropped;
+        const std::lock_guard<std::mutex> lock(_mutex);
+        dropped = std::move(_imported);
+        if (settled) {
+            _path = path;
+            _info = info;
+            _imported = imported;
+        }
+        return imported;
+    }
+
+private:
+    std::mutex _mutex;
+    std::string _path;
+    struct stat _info {};
+    std::shared_ptr<const regfile::Imported> _imported;
+};
+
+StandInCache& standIn()
+{
+    static StandInCache cache;
+    return cache;
+}
+
+} // namespace
 
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName, std::size_t maxBytes)
 {
@@ -111,13 +164,13 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
         return read;
     }
     errno = 0;
-    const std::optional<std::string> contents = fileContents(read.store.c_str());
-    if (!contents) {
+    const std::shared_ptr<const regfile::Imported> imported = standIn().imported(read.store, info);
+    if (!imported) {
         read.storeState = RegistryRead::StoreState::Unreadable;
         read.storeReason = std::strerror(errno ? errno : EACCES);
         return read;
     }
-    regfile::Inspection found = regfile::inspectIn(*contents, read.keyPath, valueName, kRegistryEncoding);
+    regfile::Inspection found = regfile::inspect(*imported, read.keyPath, valueName, kRegistryEncoding);
     if (!found.exportFile) {
         read.storeState = RegistryRead::StoreState::NotAnExportFile;
         return read;

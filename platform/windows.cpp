@@ -86,23 +86,6 @@ Status status(const char* path)
     return (info.st_mode & _S_IFDIR) ? Status::Directory : Status::Other;
 }
 
-std::optional<std::string> registryValue(const std::string& keyPath, const std::string& valueName,
-                                         std::size_t maxBytes)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::vector<char> data(maxBytes + 1);
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(maxBytes);
-    const LONG result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
-                                         reinterpret_cast<BYTE*>(data.data()), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(data.data(), size);
-}
-
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName, std::size_t maxBytes)
 {
     RegistryRead read;
@@ -113,15 +96,21 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return read;
     read.keyFound = true;
+    // The size first, then the data into a buffer of maxBytes, as a caller with a buffer
+    // of that size reads it: data that does not fit is not read.
     DWORD type = 0;
     DWORD size = 0;
-    const LONG result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size);
+    LONG result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size);
+    if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
+        read.valueFound = true;
+        read.valueBytes = size;
+        std::vector<char> data(maxBytes + 1);
+        size = static_cast<DWORD>(maxBytes);
+        result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        if (result == ERROR_SUCCESS)
+            read.data = std::string(data.data(), size);
+    }
     RegCloseKey(key);
-    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
-        return read;
-    read.valueFound = true;
-    read.valueBytes = size;
-    read.data = registryValue(keyPath, valueName, maxBytes);
     return read;
 }
 

@@ -47,9 +47,8 @@ int childReadsDefault(std::string& why)
                "\"CORVAN_HOME\"=\"/opt/corvan\"\r\n", file);
     std::fclose(file);
     ::unsetenv("CORVAN_REGISTRY");
-    const auto value = qz::platform::registryValue("SOFTWARE\\Vendor", "CORVAN_HOME", 1023);
     const auto read = qz::platform::readRegistryValue("SOFTWARE\\Vendor", "CORVAN_HOME", 1023);
-    const bool ok = value == std::string("/opt/corvan", 12) && read.store == "/etc/corvan/registry.reg" &&
+    const bool ok = read.data == std::string("/opt/corvan", 12) && read.store == "/etc/corvan/registry.reg" &&
                     read.storeSetting.empty() && read.keyFound && read.valueFound && read.valueBytes == 12;
     return ok ? kPassed : 1;
 }

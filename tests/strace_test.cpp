@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -195,6 +197,16 @@ std::string joined(const std::vector<std::string>& lines)
     return text;
 }
 
+// Sets the file's modification time to seconds from now.
+void setModified(const std::string& path, long seconds)
+{
+    timespec times[2] = {};
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec += seconds;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
 class StraceTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -235,7 +247,8 @@ protected:
 };
 
 // Bare name on a three-entry PATH (one entry skipped for its dot), no CORVAN_HOME and
-// no registry file: every system variable is looked for in the registry file, and the
+// no registry file: every system variable is looked for in the registry file, whose
+// status query finds none, and the
 // walk finds the marker two levels above the executable's directory.
 TEST_F(StraceTest, BareNameOnThePathAndAWalkTwoLevelsUp)
 {
@@ -254,7 +267,7 @@ TEST_F(StraceTest, BareNameOnThePathAndAWalkTwoLevelsUp)
         "access " + p1 + "/ryndel.exe", "access " + exe,
         "stat " + exe,
         // DISPLAY, CORVAN_ARCH, CORVAN_HOME
-        "open " + registry, "open " + registry, "open " + registry,
+        "stat " + registry, "stat " + registry, "stat " + registry,
         // the walk, and back
         "chdir " + exeDir, "access qzcommon",
         "chdir ..", "getcwd", "access qzcommon",
@@ -265,7 +278,7 @@ TEST_F(StraceTest, BareNameOnThePathAndAWalkTwoLevelsUp)
         "access " + home + "/ry/bin/linux64/ry10.dll",
         "access " + home + "/dn/framework/backbone/base",
         "open " + tree.path("user/.config/user-dirs.dirs"),
-        "open " + registry,
+        "stat " + registry,
     };
     EXPECT_EQ(joined(result.calls), joined(expected));
     EXPECT_EQ(joined(result.problems), "");
@@ -273,7 +286,8 @@ TEST_F(StraceTest, BareNameOnThePathAndAWalkTwoLevelsUp)
 
 // Absolute name found with its extension, CORVAN_HOME from the environment, a registry
 // file and a documents setting to read: no walk and no registry read for CORVAN_HOME,
-// every file that is read is closed again.
+// every file that is read is closed again. The registry file, last changed an hour ago,
+// is opened and imported once; later lookups only query its status.
 TEST_F(StraceTest, AbsoluteNameAndCorvanHomeReadEveryFileOnce)
 {
     const std::string home = tree.path("sb");
@@ -283,6 +297,7 @@ TEST_F(StraceTest, AbsoluteNameAndCorvanHomeReadEveryFileOnce)
     tree.touch("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvan Engineering, Inc.\\Quazen\\10.0.60]\r\n"
                                "\"DISPLAY\"=\":7\"\r\n");
+    setModified(registry, -3600);
     tree.touch("user/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
     tree.mkdir("sb/dn/framework/backbone/base");
     env.push_back("CORVAN_HOME=" + home + "/");
@@ -296,12 +311,12 @@ TEST_F(StraceTest, AbsoluteNameAndCorvanHomeReadEveryFileOnce)
         "access " + stem, "access " + stem + ".bat", "access " + stem + ".com", "access " + exe,
         "stat " + exe,
         // DISPLAY, CORVAN_ARCH
-        "open " + registry, "open " + registry,
+        "stat " + registry, "open " + registry, "stat " + registry,
         "access " + home + "/qzcommon", "stat " + home + "/qzcommon",
         "access " + home + "/ry/bin/linux64/ry10.dll", "access " + runtimeDir,
         "access " + home + "/dn/framework/backbone/base",
         "open " + tree.path("user/.config/user-dirs.dirs"),
-        "open " + registry,
+        "stat " + registry,
     };
     EXPECT_EQ(joined(result.calls), joined(expected));
     EXPECT_EQ(joined(result.problems), "");

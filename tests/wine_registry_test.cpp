@@ -160,7 +160,9 @@ TEST_P(WineRegistry, ImportedFileReadsAsExpected)
     for (const auto& probe : probes) {
         const std::string registry = qztest::hexBytes(queryRegistry(probe));
         EXPECT_EQ(registry, probe.expected) << "registry: " << probe.line << registry;
-        EXPECT_EQ(qztest::hexBytes(qz::regfile::queryValueIn(contents, probe.key, probe.name, kBufferSize)), probe.expected)
+        EXPECT_EQ(qztest::hexBytes(qz::regfile::queryValueIn(contents, probe.key, probe.name, kBufferSize,
+                                                                 qz::regfile::Encoding::Cp1252)),
+                  probe.expected)
             << "reader: " << probe.line;
         // The Linux convention, UTF-8: a UTF-16 file gives the UTF-8 of what
         // RegQueryValueExW gives; an 8-bit file in ASCII (which reads alike in code page

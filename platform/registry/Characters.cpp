@@ -1,4 +1,5 @@
-// Characters.cpp - code page 1252 and the C runtime's character classes, as Wine has them.
+// Characters.cpp - code page 1252 and wcstoul as Wine has them; the measured character
+// classes are in WineTextTables.cpp.
 #include "platform/registry/Characters.h"
 
 namespace qz::regfile {
@@ -25,44 +26,46 @@ char toCp1252(Unit c)
     return fit < 0 ? '?' : static_cast<char>(fit);
 }
 
-bool isSpace(Unit c)
+Number readHexNumber(std::u16string_view text, std::size_t begin, std::size_t end, bool& outOfRange)
 {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
-           c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
-bool isHexDigit(Unit c)
-{
-    return isAsciiHexDigit(c) || (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF26) ||
-           (c >= 0xFF41 && c <= 0xFF46);
-}
-
-int digitValue(Unit c)
-{
-    static constexpr Unit zeros[] = {0x660, 0x6F0, 0x966, 0x9E6, 0xA66, 0xAE6, 0xB66, 0xC66, 0xCE6,
-                                     0xD66, 0xE50, 0xED0, 0xF20, 0x1040, 0x17E0, 0x1810, 0xFF10};
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 10;
-    if (c < zeros[0])
-        return -1;
-    for (Unit zero : zeros)
-        if (c >= zero && c <= zero + 9)
-            return c - zero;
-    return -1;
-}
-
-Unit sortEquivalent(Unit c)
-{
-    switch (c) {
-    case 0x01BD: return '5';
-    case 0x2024: return '.';
-    case 0x205F: return ' ';
-    default: return c;
+    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    std::size_t p = begin;
+    while (p < end && isSpace(text[p]))
+        ++p;
+    bool negative = false;
+    if (p < end && (text[p] == '-' || text[p] == '+'))
+        negative = text[p++] == '-';
+    if (p + 1 < end && digitValue(text[p]) == 0 && (text[p + 1] == 'x' || text[p + 1] == 'X'))
+        p += 2;
+    std::int64_t value = 0;
+    bool any = false;
+    for (; p < end; ++p) {
+        int digit = hexDigitValue(text[p]);
+        if (digit < 0)
+            break;
+        any = true;
+        if (negative)
+            digit = -digit;
+        if (!negative && (value > max / 16 || value * 16 > max - digit)) {
+            value = max;
+            outOfRange = true;
+        } else if (negative && (value < min / 16 || value * 16 < min - digit)) {
+            value = min;
+            outOfRange = true;
+        } else {
+            value = value * 16 + digit;
+        }
     }
+    constexpr std::int64_t ulongMax = 0xFFFFFFFF;
+    if (value > ulongMax) {
+        value = ulongMax;
+        outOfRange = true;
+    } else if (value < -ulongMax) {
+        value = 1;
+        outOfRange = true;
+    }
+    return {static_cast<std::uint32_t>(value), any ? p : begin};
 }
 
 } // namespace qz::regfile

@@ -1,8 +1,8 @@
-// Text.cpp - decoding 8-bit text (UTF-8, code page 1252) and encoding strings for the caller.
+// Text.cpp - decoding lines (UTF-16LE, UTF-8, code page 1252) and encoding strings for the caller.
 #include "platform/registry/Text.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 namespace qz::regfile {
 
@@ -32,6 +32,16 @@ std::size_t sequenceLength(const unsigned char* p, std::size_t left)
     return 0;
 }
 
+std::uint32_t codePoint(const unsigned char* p, std::size_t length)
+{
+    switch (length) {
+    case 2: return (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
+    case 3: return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+    case 4: return (p[0] & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
+    default: return p[0];
+    }
+}
+
 void appendUtf8(std::string& out, std::uint32_t c)
 {
     if (c < 0x80) {
@@ -51,159 +61,71 @@ void appendUtf8(std::string& out, std::uint32_t c)
     }
 }
 
+bool isHighSurrogate(Unit c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(Unit c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
 } // namespace
 
-bool isAscii(std::string_view bytes)
+std::u16string_view decodeLine(std::string_view bytes, FileText text, std::u16string& buffer, std::size_t start)
 {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    // Sixty-four bytes at a time: any top bit among them shows in the mask.
-    for (; i + 64 <= bytes.size(); i += 64) {
-        const auto* block = reinterpret_cast<const __m128i*>(bytes.data() + i);
-        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
-                                         _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
-        if (_mm_movemask_epi8(any) != 0)
-            return false;
-    }
-#endif
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        if (word & 0x8080808080808080)
-            return false;
-    }
-    for (; i < bytes.size(); ++i)
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-std::size_t decodeUtf8Into(std::string_view bytes, Unit* units, std::size_t* unitsBeforeTwo)
-{
-    std::size_t n = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
-    if (unitsBeforeTwo)
-        *unitsBeforeTwo = 0;
-    for (std::size_t i = 0; i < size;) {
-        // Runs of ASCII past the first two bytes: sixteen at a time with SSE2, else eight.
-        if (i >= 2) {
-#if defined(__SSE2__)
-            const __m128i zero = _mm_setzero_si128();
-            for (; size - i >= 16; i += 16, n += 16) {
-                const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                if (_mm_movemask_epi8(block) != 0)
-                    break;
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(units + n), _mm_unpacklo_epi8(block, zero));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(units + n + 8), _mm_unpackhi_epi8(block, zero));
-            }
-#endif
-            std::uint64_t word;
-            while (size - i >= 8 && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080) == 0)) {
-                for (std::size_t k = 0; k < 8; ++k)
-                    units[n + k] = p[i + k];
-                n += 8;
-                i += 8;
-            }
-            for (; i < size && p[i] < 0x80; ++i)
-                units[n++] = p[i];
+    // No encoding gives more units than the line has bytes; the buffer only grows, so
+    // that no line pays for filling it.
+    if (buffer.size() < start + size)
+        buffer.resize(start + size);
+    Unit* const first = buffer.data();
+    Unit* out = first + start;
+    switch (text) {
+    case FileText::Utf16:
+        for (std::size_t i = 0; i + 1 < size; i += 2)
+            *out++ = static_cast<Unit>(p[i] | p[i + 1] << 8);
+        break;
+    case FileText::Cp1252:
+        for (std::size_t i = 0; i < size; ++i)
+            *out++ = fromCp1252(p[i]);
+        break;
+    case FileText::Utf8:
+        for (std::size_t i = 0; i < size;) {
+            // Runs of ASCII, most of a file, are copied as they stand.
+            const unsigned char* const run = p + i;
+            const std::size_t ascii = std::find_if(run, p + size, [](unsigned char c) { return c >= 0x80; }) - run;
+            out = std::copy(run, run + ascii, out);
+            i += ascii;
             if (i == size)
                 break;
-            // Two-byte sequences (Latin, Greek, Cyrillic and more) in a loop of their own.
-            while (size - i >= 2 && p[i] >= 0xC2 && p[i] <= 0xDF && isContinuation(p[i + 1])) {
-                units[n++] = static_cast<Unit>((p[i] & 0x1F) << 6 | (p[i + 1] & 0x3F));
-                i += 2;
+            const std::size_t length = sequenceLength(p + i, size - i);
+            const std::uint32_t c = length == 0 ? kEscapeBase + p[i] : codePoint(p + i, length);
+            if (c < 0x10000) {
+                *out++ = static_cast<Unit>(c);
+            } else {
+                *out++ = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+                *out++ = static_cast<Unit>(0xDC00 + (c & 0x3FF));
             }
-            if (i == size || p[i] < 0x80)
-                continue;
+            i += length == 0 ? 1 : length;
         }
-        const std::size_t length = sequenceLength(p + i, size - i);
-        std::uint32_t c = p[i];
-        switch (length) {
-        case 0: c = kEscapeBase + p[i]; break;
-        case 2: c = (c & 0x1F) << 6 | (p[i + 1] & 0x3F); break;
-        case 3: c = (c & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F); break;
-        case 4: c = (c & 0x07) << 18 | (p[i + 1] & 0x3F) << 12 | (p[i + 2] & 0x3F) << 6 | (p[i + 3] & 0x3F); break;
-        default: break;
-        }
-        if (c >= 0x10000) {
-            units[n++] = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
-            units[n++] = static_cast<Unit>(0xDC00 + (c & 0x3FF));
-        } else {
-            units[n++] = static_cast<Unit>(c);
-        }
-        if (unitsBeforeTwo && i < 2)
-            *unitsBeforeTwo = n;
-        i += length == 0 ? 1 : length;
+        break;
     }
-    return n;
+    return {first, static_cast<std::size_t>(out - first)};
 }
 
-namespace {
-
-// The code point of the valid sequence of length at p (1 to 4 bytes).
-std::uint32_t codePoint(const unsigned char* p, std::size_t length)
+std::u16string decoded(std::string_view bytes, FileText text)
 {
-    switch (length) {
-    case 2: return (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
-    case 3: return (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-    case 4: return (p[0] & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
-    default: return p[0];
+    std::u16string out;
+    out.resize(decodeLine(bytes, text, out, 0).size());
+    return out;
+}
+
+bool hasInvalidUtf8(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = sequenceLength(p + i, bytes.size() - i);
+        if (length == 0)
+            return true;
+        i += length;
     }
-}
-
-} // namespace
-
-std::size_t Utf8Text::after(std::size_t i) const
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(_bytes.data()) + i;
-    if (*p < 0x80)
-        return i + 1;
-    const std::size_t length = sequenceLength(p, _bytes.size() - i);
-    return i + (length == 0 ? 1 : length);
-}
-
-std::size_t Utf8Text::unitsAt(std::size_t i, Unit* units, std::size_t& next) const
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(_bytes.data()) + i;
-    const std::size_t length = *p < 0x80 ? 1 : sequenceLength(p, _bytes.size() - i);
-    next = i + (length == 0 ? 1 : length);
-    if (length == 0) {
-        units[0] = static_cast<Unit>(kEscapeBase + *p);
-        return 1;
-    }
-    const std::uint32_t c = codePoint(p, length);
-    if (c < 0x10000) {
-        units[0] = static_cast<Unit>(c);
-        return 1;
-    }
-    units[0] = static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
-    units[1] = static_cast<Unit>(0xDC00 + (c & 0x3FF));
-    return 2;
-}
-
-Unit Utf8Text::beyondAscii(std::size_t i) const
-{
-    Unit units[2];
-    std::size_t next;
-    unitsAt(i, units, next);
-    return units[0];
-}
-
-std::u16string decodeUtf8(std::string_view bytes, std::size_t* unitsBeforeTwo)
-{
-    std::u16string units(bytes.size(), u'\0');
-    units.resize(decodeUtf8Into(bytes, units.data(), unitsBeforeTwo));
-    return units;
-}
-
-std::u16string decodeCp1252(std::string_view bytes)
-{
-    std::u16string units;
-    units.reserve(bytes.size());
-    for (char c : bytes)
-        units += fromCp1252(static_cast<unsigned char>(c));
-    return units;
+    return false;
 }
 
 std::string encodeString(std::u16string_view units, Encoding encoding, bool escapedBytes)
@@ -220,11 +142,10 @@ std::string encodeString(std::u16string_view units, Encoding encoding, bool esca
         const Unit c = units[i];
         if (escapedBytes && isEscapedByte(c)) {
             out += static_cast<char>(c - kEscapeBase);
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-                   units[i + 1] <= 0xDFFF) {
+        } else if (isHighSurrogate(c) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
             appendUtf8(out, 0x10000 + ((c - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
             ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
             appendUtf8(out, 0xFFFD);
         } else {
             appendUtf8(out, c);

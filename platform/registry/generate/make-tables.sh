@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# make-case-table.sh - regenerates the measured tables ../CaseTable.cpp and
+# make-tables.sh - regenerates the measured tables ../CaseTable.cpp and
 # ../WineTextTables.cpp: builds wine_case_pairs.c and wine_text_tables.c with mingw-w64,
 # runs them under wine64 in a throw-away prefix, and writes what they print as C++
-# (case_table.py, text_tables.py). Usage: make-case-table.sh (from anywhere).
+# (case_table.py, text_tables.py). Usage: make-tables.sh (from anywhere).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
