@@ -3,36 +3,11 @@
 #ifndef QZTRACEEVENTS_H
 #define QZTRACEEVENTS_H
 
+#include "QZRegistryRead.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
-
-namespace qz::platform {
-
-// What one read of a value below HKEY_LOCAL_MACHINE consulted and found.
-struct RegistryRead {
-    // Where the machine-wide settings were looked for: the stand-in file's path, or
-    // "HKEY_LOCAL_MACHINE" where the system has a registry.
-    std::string store;
-    // The variable whose value named the store ("CORVAN_REGISTRY"), or "" for the default.
-    std::string storeSetting;
-    enum class StoreState { Read, Missing, Unreadable, Directory, NotAnExportFile };
-    StoreState storeState = StoreState::Read;
-    // The system's reason when the store could not be read ("Permission denied").
-    std::string storeReason;
-    // The key path as looked up, with its root: "HKEY_LOCAL_MACHINE\SOFTWARE\...".
-    std::string keyPath;
-    std::string valueName;
-    bool keyFound = false;
-    bool valueFound = false;
-    // The size in bytes of the value's data as an 8-bit caller reads it, when found.
-    std::size_t valueBytes = 0;
-    // The data as an 8-bit caller reads it (string types with their terminator), when it
-    // was found and not larger than the read allowed.
-    std::optional<std::string> data;
-};
-
-} // namespace qz::platform
 
 namespace qz::trace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "appinfo/QZTraceEvents.h"
+#include "platform/QZRegistryRead.h"
 
 namespace qz::platform {
 
@@ -54,9 +54,8 @@ Status status(const char* path);
 
 // --- Machine-wide settings ---
 
-// What one read of a value below HKEY_LOCAL_MACHINE consulted and found (RegistryRead, in
-// the shared words of QZTraceEvents.h): the platform's one registry read. data is the
-// value as an 8-bit caller reads it (string types in the 8-bit code page with their
+// What one read of a value below HKEY_LOCAL_MACHINE consulted and found (QZRegistryRead.h):
+// the platform's one registry read. data is the value as an 8-bit caller reads it (string types in the 8-bit code page with their
 // terminator, other types as raw bytes), or nothing when the key or value is missing or
 // the data is larger than maxBytes. Where a stand-in file holds the registry, it is read
 // and imported once and read again only when its status (identity, size, times) changes;
