@@ -1,7 +1,11 @@
 // registry_posix.cpp - test settings as a registry export file named by CORVAN_REGISTRY.
 #include "support/TestRegistry.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -46,6 +50,15 @@ struct TestRegistry::Impl {
         out << "Windows Registry Editor Version 5.00\r\n\r\n";
         for (const auto& [path, lines] : sections)
             out << "[" << path << "]\r\n" << lines << "\r\n";
+        out.close();
+        // Dated a day ahead, the file never settles, so the library never keeps its import
+        // past a call: what a test sees does not depend on how long it runs (a kept import
+        // would outlive the calls that the allocation-failure tests account for).
+        timespec times[2] = {};
+        ::clock_gettime(CLOCK_REALTIME, &times[0]);
+        times[0].tv_sec += 24 * 3600;
+        times[1] = times[0];
+        ::utimensat(AT_FDCWD, file.c_str(), times, 0);
     }
 };
 
