@@ -26,15 +26,7 @@ std::string fileWith(const std::string& value)
            "\"\r\n";
 }
 
-// Sets the file's modification time to seconds from now.
-void setModified(const std::string& path, long seconds)
-{
-    timespec times[2] = {};
-    ::clock_gettime(CLOCK_REALTIME, &times[0]);
-    times[0].tv_sec += seconds;
-    times[1] = times[0];
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-}
+using qztest::setModified;
 
 std::string valueOf(const qz::platform::RegistryRead& read) { return read.data.value_or("(none)"); }
 

@@ -197,15 +197,7 @@ std::string joined(const std::vector<std::string>& lines)
     return text;
 }
 
-// Sets the file's modification time to seconds from now.
-void setModified(const std::string& path, long seconds)
-{
-    timespec times[2] = {};
-    ::clock_gettime(CLOCK_REALTIME, &times[0]);
-    times[0].tv_sec += seconds;
-    times[1] = times[0];
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-}
+using qztest::setModified;
 
 class StraceTest : public ::testing::Test {
 protected:

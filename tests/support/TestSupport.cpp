@@ -105,6 +105,11 @@ std::string TempTree::touch(const std::string& relative, const std::string& cont
     return path(relative);
 }
 
+void setModified(const std::string& path, long seconds)
+{
+    fs::last_write_time(path, fs::file_time_type::clock::now() + std::chrono::seconds(seconds));
+}
+
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const TempTree& tree)
 {

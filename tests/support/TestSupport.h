@@ -85,6 +85,9 @@ private:
     std::filesystem::path _root;
 };
 
+// Sets a file's modification time to seconds from now (negative: in the past).
+void setModified(const std::string& path, long seconds);
+
 // What a program printed and returned.
 struct ProcessResult {
     int exitCode;
