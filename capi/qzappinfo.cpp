@@ -271,8 +271,8 @@ int32_t qz_info_sysvar(const qz_info* info, const char* name, char* value, uint3
         return QZ_SYSVAR_NOWHERE;
     const int32_t origin = guarded<int32_t>(QZ_ERROR_MEMORY, [&] {
         value[0] = '\0';
-        if (!const_cast<qz_info*>(info)->record.GetInitializedStatus())
-            return QZ_SYSVAR_NOWHERE;
+        // As qzpaths sysvar: the lookup needs only the registry base path, which a start-up
+        // that failed later (no home, say) has built.
         QZStartupReport lookup;
         lookup.LookUpSysVar(info->record, name, value, size);
         switch (lookup.lookups.empty() ? qz::trace::Source::Nowhere : lookup.lookups.back().source) {

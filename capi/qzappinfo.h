@@ -192,8 +192,9 @@ QZ_API char* qz_info_dump(const qz_info* info);
 
 /* Looks up a system variable (the environment, else the registry below the system base
  * registry path) and writes its value into value, which holds size bytes. A value that
- * does not fit, terminator included, is not cut: it counts as absent. Answers only after
- * a successful initialization. Whenever value is non-NULL and size at least 1, value
+ * does not fit, terminator included, is not cut: it counts as absent. Answers once
+ * qz_info_initialize has built the system base registry path, also when it failed after
+ * that (no home found, say), as qzpaths sysvar does; before, nothing is found. Whenever value is non-NULL and size at least 1, value
  * holds a text afterwards (the empty one when nothing was found); nothing is written at
  * or beyond value[size], and with size 0 nothing is written at all.
  * Returns QZ_SYSVAR_ENVIRONMENT or QZ_SYSVAR_REGISTRY when a value was written,

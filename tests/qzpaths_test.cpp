@@ -155,6 +155,21 @@ TEST_F(QzpathsTest, UsageErrorsExitWithTwoAndFailedStartsWithThreeAndSayWhy)
     EXPECT_NE(unnamed.err.find("application name is empty"), std::string::npos) << unnamed.err;
 }
 
+TEST_F(QzpathsTest, JsonKeepsValidUtf8AsAStringWhereverItsLastCharacterEnds)
+{
+    // Valid UTF-8 is a JSON string, also when it ends inside the last bytes of the text;
+    // only text that is not UTF-8 becomes {"bytes", "text"}.
+    for (const std::string& text : {std::string("/home/Caf\xC3\xA9"), std::string("/x/\xE2\x82\xAC"),
+                                    std::string("/x/\xF0\x9F\x98\x80"), std::string("\xC3\xA9")}) {
+        env.set("QZ_TEST_SETTING", text);
+        const json values = runJson({"sysvar", "QZ_TEST_SETTING"});
+        EXPECT_EQ(values[0]["value"], text);
+    }
+    env.set("QZ_TEST_SETTING", "/home/Caf\xC3");
+    const json cut = runJson({"sysvar", "QZ_TEST_SETTING"});
+    EXPECT_EQ(cut[0]["value"]["bytes"], "2f686f6d652f436166c3");
+}
+
 TEST_F(QzpathsTest, SysVarSaysWhereEachValueCameFrom)
 {
     env.set("QZ_TEST_SETTING", "blue");

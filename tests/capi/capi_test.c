@@ -301,6 +301,15 @@ static void test_initialize_failures(void)
                       strlen(qz_failure_text(rows[i].failure))) == 0);
         if (i == 2)
             CHECK(strstr(qz_info_failure_reason(info), missing_exe) != NULL);
+        /* A system variable answers once the registry base path is built, as in qzpaths. */
+        {
+            char found[16] = "guard";
+            set_env("QZ_CAPI_FAILED_START", "blue");
+            CHECK(qz_info_sysvar(info, "QZ_CAPI_FAILED_START", found, sizeof found) ==
+                  (i == 3 ? QZ_SYSVAR_ENVIRONMENT : QZ_SYSVAR_NOWHERE));
+            CHECK_TEXT(found, i == 3 ? "blue" : "");
+            set_env("QZ_CAPI_FAILED_START", NULL);
+        }
         /* The whole cause: the environment, the registry that was consulted, the walk. */
         if (i == 3)
             CHECK(strstr(qz_info_failure_reason(info), "CORVAN_HOME is unset in the environment; the registry") != NULL &&

@@ -95,28 +95,6 @@ int printSummary(QZApplicationInfo& record, const QZStartupReport& report, const
     return Success;
 }
 
-int printGet(QZApplicationInfo& record, const std::vector<std::string>& keys, const Output& output)
-{
-    // Nothing is printed unless every key is known, so that a script never reads the
-    // value of one key in place of another's.
-    for (const std::string& key : keys) {
-        if (!record.GetSpecifiedPath(key.c_str())) {
-            std::cerr << "qzpaths: unknown key: " << key << '\n';
-            return Negative;
-        }
-    }
-    if (output.json) {
-        json values = json::object();
-        for (const std::string& key : keys)
-            values[key] = jsonText(record.GetSpecifiedPath(key.c_str()));
-        printJson(values);
-        return Success;
-    }
-    for (const std::string& key : keys)
-        std::cout << record.GetSpecifiedPath(key.c_str()) << '\n';
-    return Success;
-}
-
 int printDump(QZApplicationInfo& record)
 {
     std::unique_ptr<char[]> dump(record.DumpPaths());

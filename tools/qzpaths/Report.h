@@ -38,7 +38,6 @@ void printLookupDetails(std::ostream& out, const QZStartupReport::Lookup& lookup
 json lookupJson(const QZStartupReport::Lookup& lookup);
 
 int printSummary(QZApplicationInfo& record, const QZStartupReport& report, const Output& output);
-int printGet(QZApplicationInfo& record, const std::vector<std::string>& keys, const Output& output);
 int printDump(QZApplicationInfo& record);
 int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::vector<std::string>& names,
                 const Output& output);
