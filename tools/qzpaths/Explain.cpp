@@ -1,5 +1,6 @@
 // Explain.cpp - qzpaths explain: every step that Initialize took, what it found and why it
-// failed, and what each system variable lookup consulted; all from the start-up report.
+// failed; all from the start-up report.
+#include "Names.h"
 #include "Report.h"
 
 #include <iostream>
@@ -11,86 +12,6 @@ namespace {
 
 using Report = QZStartupReport;
 using Step = Report::Step;
-
-const char* stepName(Step step)
-{
-    switch (step) {
-    case Step::AlreadyInitialized:
-        return "alreadyInitialized";
-    case Step::ApplicationName:
-        return "applicationName";
-    case Step::CurrentDirectory:
-        return "currentDirectory";
-    case Step::ExecutableName:
-        return "executableName";
-    case Step::ExecutableSearch:
-        return "executableSearch";
-    case Step::ExecutableDirectory:
-        return "executableDirectory";
-    case Step::RegistryBase:
-        return "registryBase";
-    case Step::Display:
-        return "DISPLAY";
-    case Step::Architecture:
-        return "CORVAN_ARCH";
-    case Step::CorvanHome:
-        return "CORVAN_HOME";
-    case Step::SandboxProbe:
-        return "sandboxProbe";
-    case Step::Walk:
-        return "walk";
-    case Step::Home:
-        return "home";
-    case Step::InternalPaths:
-        return "internalPaths";
-    case Step::PublishedPaths:
-        return "publishedPaths";
-    }
-    return "unknown";
-}
-
-const char* sourceName(Report::Lookup::Source source)
-{
-    switch (source) {
-    case Report::Lookup::Source::Environment:
-        return "environment";
-    case Report::Lookup::Source::Registry:
-        return "registry";
-    default:
-        return "nowhere";
-    }
-}
-
-const char* environmentStateName(Report::EnvironmentState state)
-{
-    switch (state) {
-    case Report::EnvironmentState::Unset:
-        return "unset";
-    case Report::EnvironmentState::Empty:
-        return "empty";
-    case Report::EnvironmentState::TooLong:
-        return "tooLong";
-    default:
-        return "used";
-    }
-}
-
-const char* storeStateName(Report::RegistryRead::StoreState state)
-{
-    using State = Report::RegistryRead::StoreState;
-    switch (state) {
-    case State::Read:
-        return "read";
-    case State::Missing:
-        return "missing";
-    case State::Unreadable:
-        return "unreadable";
-    case State::Directory:
-        return "directory";
-    default:
-        return "notAnExportFile";
-    }
-}
 
 // The names tested, one a line; without verbose, a name and its forms with extensions that
 // are all not there share one line: "/usr/bin/ryndel{,.bat,.com,.exe}: not there".
@@ -118,72 +39,6 @@ std::string candidateLines(const std::vector<Report::Candidate>& candidates, boo
     return lines;
 }
 
-const char* whereName(Report::Candidate::Where where)
-{
-    switch (where) {
-    case Report::Candidate::Where::AbsoluteName:
-        return "absolute name";
-    case Report::Candidate::Where::CurrentDirectory:
-        return "current directory";
-    default:
-        return "PATH";
-    }
-}
-
-const char* walkEndName(Report::WalkEnd end)
-{
-    switch (end) {
-    case Report::WalkEnd::Found:
-        return "found";
-    case Report::WalkEnd::CannotEnter:
-        return "cannotEnter";
-    case Report::WalkEnd::RootReached:
-        return "rootReached";
-    case Report::WalkEnd::DirectoryUnreadable:
-        return "directoryUnreadable";
-    default:
-        return "notWalked";
-    }
-}
-
-const char* homeSourceName(Report::HomeSource source)
-{
-    switch (source) {
-    case Report::HomeSource::Environment:
-        return "environment";
-    case Report::HomeSource::Registry:
-        return "registry";
-    case Report::HomeSource::Walk:
-        return "walk";
-    default:
-        return "none";
-    }
-}
-
-const char* decisionName(Report::Decision::Origin origin)
-{
-    switch (origin) {
-    case Report::Decision::Origin::Environment:
-        return "environment";
-    case Report::Decision::Origin::Registry:
-        return "registry";
-    case Report::Decision::Origin::ApplicationName:
-        return "application name";
-    default:
-        return "default";
-    }
-}
-
-// "set, but 1,500 bytes: at most 1,023 are read"
-std::string tooLong(std::size_t bytes, std::size_t most)
-{
-    return "set, but " + byteCount(bytes) + " bytes: at most " + byteCount(most) + " are read";
-}
-
-bool isSystemRegistry(const Report::RegistryRead& read) { return read.store == "HKEY_LOCAL_MACHINE"; }
-
-std::string valueLabel(const std::string& name) { return name.empty() ? "(default)" : name; }
-
 // The lookup of one of Initialize's steps.
 const Report::Lookup* lookupOf(const Report& report, const char* name)
 {
@@ -194,103 +49,6 @@ const Report::Lookup* lookupOf(const Report& report, const char* name)
 }
 
 } // namespace
-
-void printLookupDetails(std::ostream& out, const Report::Lookup& lookup, const std::string& indent)
-{
-    out << indent << "environment: ";
-    switch (lookup.environment) {
-    case Report::EnvironmentState::Unset:
-        out << "unset\n";
-        break;
-    case Report::EnvironmentState::Empty:
-        out << "set but empty, which counts as unset\n";
-        break;
-    case Report::EnvironmentState::TooLong:
-        out << tooLong(lookup.environmentBytes, lookup.size - 1) << '\n';
-        break;
-    case Report::EnvironmentState::Used:
-        out << lookup.environmentText.value_or("") << "  (used)\n";
-        break;
-    }
-    if (!lookup.registry)
-        return;
-    const Report::RegistryRead& read = *lookup.registry;
-    using State = Report::RegistryRead::StoreState;
-    if (isSystemRegistry(read)) {
-        out << indent << "registry: the system's registry\n";
-    } else {
-        out << indent << "registry: stand-in file " << read.store << "  ("
-            << (read.storeSetting.empty() ? "the default; CORVAN_REGISTRY names another"
-                                          : "from " + read.storeSetting)
-            << "): ";
-        switch (read.storeState) {
-        case State::Read:
-            out << "read\n";
-            break;
-        case State::Missing:
-            out << "missing (" << read.storeReason << ")\n";
-            break;
-        case State::Unreadable:
-            out << "unreadable (" << read.storeReason << ")\n";
-            break;
-        case State::Directory:
-            out << "a directory, not a file\n";
-            break;
-        case State::NotAnExportFile:
-            out << "not a registry export file: its first line is neither \"Windows Registry Editor Version "
-                   "5.00\" nor \"REGEDIT4\"\n";
-            break;
-        }
-        if (read.storeState != State::Read) {
-            out << indent << "key: " << read.keyPath << ", value " << valueLabel(read.valueName)
-                << ": not looked up\n";
-            return;
-        }
-    }
-    out << indent << "key: " << read.keyPath << (read.keyFound ? "  found" : "  not found") << '\n';
-    if (!read.keyFound)
-        return;
-    out << indent << "value: " << valueLabel(read.valueName) << "  ";
-    if (!read.valueFound)
-        out << "not found\n";
-    else if (read.valueBytes > lookup.registryReadLimit)
-        out << tooLong(read.valueBytes, lookup.registryReadLimit) << '\n';
-    else if (!lookup.registryText || lookup.registryText->empty())
-        out << "set but empty, which counts as unset\n";
-    else if (lookup.registryText->size() >= lookup.size)
-        out << tooLong(lookup.registryText->size(), lookup.size - 1) << '\n';
-    else
-        out << *lookup.registryText << "  (used)\n";
-}
-
-json lookupJson(const Report::Lookup& lookup)
-{
-    json registry = nullptr;
-    if (lookup.registry) {
-        const Report::RegistryRead& read = *lookup.registry;
-        registry = {{"store", jsonText(read.store)},
-                    {"storeSetting", read.storeSetting.empty() ? json(nullptr) : jsonText(read.storeSetting)},
-                    {"storeState", storeStateName(read.storeState)},
-                    {"storeReason", read.storeReason.empty() ? json(nullptr) : jsonText(read.storeReason)},
-                    {"key", jsonText(read.keyPath)},
-                    {"keyFound", read.keyFound},
-                    {"valueName", jsonText(read.valueName)},
-                    {"valueFound", read.valueFound},
-                    {"valueBytes", read.valueFound ? json(read.valueBytes) : json(nullptr)},
-                    {"readLimit", lookup.registryReadLimit},
-                    {"text", lookup.registryText ? jsonText(*lookup.registryText) : json(nullptr)}};
-    }
-    const bool found = lookup.source != Report::Lookup::Source::Nowhere;
-    return {{"name", jsonText(lookup.name)},
-            {"value", found ? jsonText(lookup.value) : json(nullptr)},
-            {"origin", sourceName(lookup.source)},
-            {"size", lookup.size},
-            {"environment",
-             {{"state", environmentStateName(lookup.environment)},
-              {"bytes", lookup.environmentText ? json(lookup.environmentBytes) : json(nullptr)},
-              {"text", lookup.environmentText ? jsonText(*lookup.environmentText) : json(nullptr)}}},
-            {"registry", registry}};
-}
 
 namespace {
 

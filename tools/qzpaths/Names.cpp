@@ -1,0 +1,146 @@
+// Names.cpp - the names by which qzpaths' JSON and text call the start-up report's words
+// (steps, sources, states, places); one switch each.
+#include "Names.h"
+
+namespace qzpaths {
+
+using Report = QZStartupReport;
+using Step = Report::Step;
+
+const char* stepName(Step step)
+{
+    switch (step) {
+    case Step::AlreadyInitialized:
+        return "alreadyInitialized";
+    case Step::ApplicationName:
+        return "applicationName";
+    case Step::CurrentDirectory:
+        return "currentDirectory";
+    case Step::ExecutableName:
+        return "executableName";
+    case Step::ExecutableSearch:
+        return "executableSearch";
+    case Step::ExecutableDirectory:
+        return "executableDirectory";
+    case Step::RegistryBase:
+        return "registryBase";
+    case Step::Display:
+        return "DISPLAY";
+    case Step::Architecture:
+        return "CORVAN_ARCH";
+    case Step::CorvanHome:
+        return "CORVAN_HOME";
+    case Step::SandboxProbe:
+        return "sandboxProbe";
+    case Step::Walk:
+        return "walk";
+    case Step::Home:
+        return "home";
+    case Step::InternalPaths:
+        return "internalPaths";
+    case Step::PublishedPaths:
+        return "publishedPaths";
+    }
+    return "unknown";
+}
+
+const char* sourceName(Report::Lookup::Source source)
+{
+    switch (source) {
+    case Report::Lookup::Source::Environment:
+        return "environment";
+    case Report::Lookup::Source::Registry:
+        return "registry";
+    default:
+        return "nowhere";
+    }
+}
+
+const char* environmentStateName(Report::EnvironmentState state)
+{
+    switch (state) {
+    case Report::EnvironmentState::Unset:
+        return "unset";
+    case Report::EnvironmentState::Empty:
+        return "empty";
+    case Report::EnvironmentState::TooLong:
+        return "tooLong";
+    default:
+        return "used";
+    }
+}
+
+const char* storeStateName(Report::RegistryRead::StoreState state)
+{
+    using State = Report::RegistryRead::StoreState;
+    switch (state) {
+    case State::Read:
+        return "read";
+    case State::Missing:
+        return "missing";
+    case State::Unreadable:
+        return "unreadable";
+    case State::Directory:
+        return "directory";
+    default:
+        return "notAnExportFile";
+    }
+}
+
+const char* whereName(Report::Candidate::Where where)
+{
+    switch (where) {
+    case Report::Candidate::Where::AbsoluteName:
+        return "absolute name";
+    case Report::Candidate::Where::CurrentDirectory:
+        return "current directory";
+    default:
+        return "PATH";
+    }
+}
+
+const char* walkEndName(Report::WalkEnd end)
+{
+    switch (end) {
+    case Report::WalkEnd::Found:
+        return "found";
+    case Report::WalkEnd::CannotEnter:
+        return "cannotEnter";
+    case Report::WalkEnd::RootReached:
+        return "rootReached";
+    case Report::WalkEnd::DirectoryUnreadable:
+        return "directoryUnreadable";
+    default:
+        return "notWalked";
+    }
+}
+
+const char* homeSourceName(Report::HomeSource source)
+{
+    switch (source) {
+    case Report::HomeSource::Environment:
+        return "environment";
+    case Report::HomeSource::Registry:
+        return "registry";
+    case Report::HomeSource::Walk:
+        return "walk";
+    default:
+        return "none";
+    }
+}
+
+const char* decisionName(Report::Decision::Origin origin)
+{
+    switch (origin) {
+    case Report::Decision::Origin::Environment:
+        return "environment";
+    case Report::Decision::Origin::Registry:
+        return "registry";
+    case Report::Decision::Origin::ApplicationName:
+        return "application name";
+    default:
+        return "default";
+    }
+}
+
+} // namespace qzpaths
