@@ -3,7 +3,7 @@
 #ifndef QZPATHS_COMMANDS_H
 #define QZPATHS_COMMANDS_H
 
-#include "Report.h"
+#include "Printing.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 // Explain.cpp - qzpaths explain: every step that Initialize took, what it found and why it
 // failed; all from the start-up report.
 #include "Names.h"
-#include "Report.h"
+#include "Printing.h"
 
 #include <iostream>
 #include <sstream>

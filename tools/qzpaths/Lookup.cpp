@@ -1,7 +1,7 @@
 // Lookup.cpp - what one system variable lookup consulted and found, as indented text and as
 // JSON, for qzpaths explain and sysvar.
 #include "Names.h"
-#include "Report.h"
+#include "Printing.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
-// Report.cpp - the text and JSON that qzpaths prints; everything it shows comes from the
-// library's public interface.
-#include "Report.h"
+// Printing.cpp - the summary, dump, sysvar and config as qzpaths prints them, and the JSON
+// helpers they share; everything shown comes from the library's public interface.
+#include "Printing.h"
 
 #include <QZPathReport.h>
 #include <QZ_PathManager.h>

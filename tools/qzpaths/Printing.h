@@ -1,6 +1,6 @@
-// Report.h - what qzpaths prints for each of its subcommands, as text or as JSON.
-#ifndef QZPATHS_REPORT_H
-#define QZPATHS_REPORT_H
+// Printing.h - what qzpaths prints for each of its subcommands, as text or as JSON.
+#ifndef QZPATHS_PRINTING_H
+#define QZPATHS_PRINTING_H
 
 #include "JsonText.h"
 
