@@ -1,36 +1,14 @@
 // Text.cpp - decoding lines (UTF-16LE, UTF-8, code page 1252) and encoding strings for the caller.
 #include "platform/registry/Text.h"
 
+#include "platform/QZUtf8.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace qz::regfile {
 
 namespace {
-
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// The length of the valid UTF-8 sequence at p (strict: no overlong forms, surrogates or
-// code points above U+10FFFF), or 0.
-std::size_t sequenceLength(const unsigned char* p, std::size_t left)
-{
-    const unsigned char c = p[0];
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xC2 && c <= 0xDF)
-        return left >= 2 && isContinuation(p[1]) ? 2 : 0;
-    if (c >= 0xE0 && c <= 0xEF) {
-        const unsigned char low = c == 0xE0 ? 0xA0 : 0x80;
-        const unsigned char high = c == 0xED ? 0x9F : 0xBF;
-        return left >= 3 && p[1] >= low && p[1] <= high && isContinuation(p[2]) ? 3 : 0;
-    }
-    if (c >= 0xF0 && c <= 0xF4) {
-        const unsigned char low = c == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = c == 0xF4 ? 0x8F : 0xBF;
-        return left >= 4 && p[1] >= low && p[1] <= high && isContinuation(p[2]) && isContinuation(p[3]) ? 4 : 0;
-    }
-    return 0;
-}
 
 std::uint32_t codePoint(const unsigned char* p, std::size_t length)
 {
@@ -94,7 +72,7 @@ std::u16string_view decodeLine(std::string_view bytes, FileText text, std::u16st
             i += ascii;
             if (i == size)
                 break;
-            const std::size_t length = sequenceLength(p + i, size - i);
+            const std::size_t length = utf8SequenceLength(std::string_view(reinterpret_cast<const char*>(p + i), size - i));
             const std::uint32_t c = length == 0 ? kEscapeBase + p[i] : codePoint(p + i, length);
             if (c < 0x10000) {
                 *out++ = static_cast<Unit>(c);
@@ -118,14 +96,7 @@ std::u16string decoded(std::string_view bytes, FileText text)
 
 bool hasInvalidUtf8(std::string_view bytes)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = sequenceLength(p + i, bytes.size() - i);
-        if (length == 0)
-            return true;
-        i += length;
-    }
-    return false;
+    return !isUtf8(bytes);
 }
 
 std::string encodeString(std::u16string_view units, Encoding encoding, bool escapedBytes)

@@ -204,8 +204,11 @@ static void test_null_arguments(void)
     /* Initialize with a NULL text fails without touching the record. */
     CHECK(qz_info_initialize(NULL, "Ryndel", 10.0f, "s@x", "app", 0, 2024, 2024) == 0);
     CHECK(qz_info_initialize(info, NULL, 10.0f, "s@x", "app", 0, 2024, 2024) == 0);
+    CHECK(qz_info_failure(info) == QZ_FAILURE_ARGUMENT);
     CHECK(qz_info_initialize(info, "Ryndel", 10.0f, NULL, "app", 0, 2024, 2024) == 0);
+    CHECK(qz_info_failure(info) == QZ_FAILURE_ARGUMENT);
     CHECK(qz_info_initialize(info, "Ryndel", 10.0f, "s@x", NULL, 0, 2024, 2024) == 0);
+    CHECK(qz_info_failure(info) == QZ_FAILURE_ARGUMENT);
     CHECK(qz_info_application_name(info) == NULL);
 
     CHECK(qz_paths_create(NULL, 0) == NULL);

@@ -3,6 +3,8 @@
 #ifndef QZPATHS_JSONTEXT_H
 #define QZPATHS_JSONTEXT_H
 
+#include "QZUtf8.h"
+
 #include <nlohmann/json.hpp>
 
 #include <string>
@@ -10,49 +12,10 @@
 
 namespace qzpaths {
 
+using qz::isUtf8;
+using qz::utf8SequenceLength;
+
 using json = nlohmann::ordered_json;
-
-// The length of the well-formed UTF-8 sequence at the start of text (1 to 4), or 0 when
-// it starts with a byte that no such sequence can start with here (overlong forms,
-// surrogates and code points above U+10FFFF are not well-formed).
-inline std::size_t utf8SequenceLength(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else
-        return 0;
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
-}
-
-inline bool isUtf8(std::string_view text)
-{
-    while (!text.empty()) {
-        const std::size_t length = utf8SequenceLength(text);
-        if (length == 0)
-            return false;
-        text.remove_prefix(length);
-    }
-    return true;
-}
 
 // A text for people: every byte that is not part of well-formed UTF-8 becomes U+FFFD.
 inline std::string readableText(std::string_view text)
