@@ -240,6 +240,8 @@ int QZApplicationInfo::Initialize(const char* applicationName, float version, co
             trace->finished(*this, 0, why);
         return 0;
     };
+    if (trace)
+        trace->begins({applicationName, version, supportEMail, executableName, patchLevel, firstYear, lastYear});
 
     if (_initialized) {
         step(Step::AlreadyInitialized);

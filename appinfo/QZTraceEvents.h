@@ -99,6 +99,17 @@ struct Lookup {
     std::string value;
 };
 
+// What an application passed to Initialize; texts may be null.
+struct Arguments {
+    const char* applicationName = nullptr;
+    float version = 0;
+    const char* supportEMail = nullptr;
+    const char* executableName = nullptr;
+    int patchLevel = 0;
+    int firstYear = 0;
+    int lastYear = 0;
+};
+
 // The places of the path manager. Searches go from the current directory outward; reads
 // go the other way by default.
 enum class Place {

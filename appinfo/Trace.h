@@ -21,6 +21,8 @@ public:
     virtual ~Trace();
 
     // --- Initialize ---
+    // Initialize begins with these arguments; every event up to finished is this call's.
+    virtual void begins(const trace::Arguments&) {}
     virtual void step(trace::Step) {}
     // Initialize returns: 1 with Failure::None, else 0 and why.
     virtual void finished(const QZApplicationInfo&, int /*result*/, trace::Failure) {}
@@ -57,8 +59,10 @@ public:
     virtual void searchEnds(bool /*found*/, std::string_view /*directory*/) {}
     // FindFilePath tested this joined path.
     virtual void fileTested(std::string_view /*path*/, bool /*exists*/) {}
-    // ReadFromAll hands this directory to ReadFile.
+    // ReadFromAll begins, hands each directory to ReadFile, and ends.
+    virtual void readsBegin() {}
     virtual void read(trace::Place, int /*index*/, std::string_view /*directory*/) {}
+    virtual void readsEnd() {}
 };
 
 // The watcher of every record and path manager that has none of its own. A face may

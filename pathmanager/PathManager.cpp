@@ -104,6 +104,8 @@ void QZ_PathManager::ReadFromAll(char* data, int* order)
             trace->read(place, -1, qz::textOf(directory));
         ReadFile(directory, data);
     };
+    if (trace)
+        trace->readsBegin();
     const int* codes = order ? order : kDefaultReadOrder;
     for (int i = 0; i < 4; ++i) {
         switch (codes[i]) {
@@ -123,6 +125,8 @@ void QZ_PathManager::ReadFromAll(char* data, int* order)
             break;
         }
     }
+    if (trace)
+        trace->readsEnd();
 }
 
 QZApplicationInfo* QZ_PathManager::GetQZApplicationInfo() const { return _applicationInfo; }

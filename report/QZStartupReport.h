@@ -86,6 +86,13 @@ public:
     int result = 0;
     // The executable name that Initialize was given.
     std::string executableName;
+    // The rest of what Initialize was given; a null text stays absent.
+    std::optional<std::string> applicationName;
+    std::optional<std::string> supportEMail;
+    float version = 0;
+    int patchLevel = 0;
+    int firstYear = 0;
+    int lastYear = 0;
     Failure failure = Failure::None;
     // The steps taken, in order; after a failure the last one is the step that failed.
     std::vector<Step> steps;
@@ -128,6 +135,15 @@ public:
     // line ends included). Empty unless Initialize succeeded.
     bool sandbox = false;
     std::vector<std::pair<std::string, std::string>> published;
+    // What the record holds after the call; absent where it holds nothing.
+    struct Kept {
+        std::optional<std::string> applicationName;
+        std::optional<std::string> executablePath;
+        std::optional<std::string> executableDirectory;
+        std::optional<std::string> registryBase; // below HKEY_LOCAL_MACHINE
+        std::optional<std::string> home;
+    };
+    Kept kept;
 };
 
 #endif
