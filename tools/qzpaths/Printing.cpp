@@ -27,28 +27,6 @@ void printJson(const json& value)
     std::cout << value.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
-std::string byteCount(std::size_t bytes)
-{
-    std::string digits = std::to_string(bytes);
-    for (std::size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, 1, ',');
-    return digits;
-}
-
-std::string homeSourceText(QZStartupReport::HomeSource source)
-{
-    switch (source) {
-    case QZStartupReport::HomeSource::Environment:
-        return "CORVAN_HOME in the environment";
-    case QZStartupReport::HomeSource::Registry:
-        return "CORVAN_HOME in the registry";
-    case QZStartupReport::HomeSource::Walk:
-        return "a qzcommon directory at or above the executable";
-    default:
-        return "not found";
-    }
-}
-
 int printSummary(QZApplicationInfo& record, const QZStartupReport& report, const Output& output)
 {
     const auto& entries = report.published;

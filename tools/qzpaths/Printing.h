@@ -5,6 +5,7 @@
 #include "JsonText.h"
 
 #include <QZApplicationInfo.h>
+#include <QZReportWords.h>
 #include <QZStartupReport.h>
 
 #include <ostream>
@@ -25,13 +26,20 @@ struct Output {
     bool verbose = false;
 };
 
-// How the home was found, in words ("CORVAN_HOME in the environment", ...).
-std::string homeSourceText(QZStartupReport::HomeSource source);
+// The report's words, as the library names them.
+using qz::words::byteCount;
+using qz::words::decisionName;
+using qz::words::environmentStateName;
+using qz::words::homeSourceName;
+using qz::words::homeSourceText;
+using qz::words::sourceName;
+using qz::words::stepName;
+using qz::words::storeStateName;
+using qz::words::walkEndName;
+using qz::words::whereName;
 
 // JSON as qzpaths prints it: a text that is not UTF-8 never stops the dump.
 void printJson(const json& value);
-// The bytes of a size as people read them: 1500 gives "1,500".
-std::string byteCount(std::size_t bytes);
 
 // What one system variable lookup consulted and found: indented lines of text, and JSON.
 void printLookupDetails(std::ostream& out, const QZStartupReport::Lookup& lookup, const std::string& indent);
@@ -42,8 +50,7 @@ int printDump(QZApplicationInfo& record);
 int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::vector<std::string>& names,
                 const Output& output);
 int printConfig(QZApplicationInfo& record, const std::string& file, const Output& output);
-int printExplain(QZApplicationInfo& record, const QZStartupReport& report, const std::string& executable,
-                 const Output& output);
+int printExplain(const QZStartupReport& report, const Output& output);
 
 // The locations without which an installation cannot work: check fails when one is
 // missing. The application's own programs, and the Tcl runtime and scripts it runs on.

@@ -243,7 +243,7 @@ int run(int argc, char** argv)
     if (*check)
         return printCheck(record, report, checkOptions, output);
     if (*explain)
-        return printExplain(record, report, executable, output);
+        return printExplain(report, output);
     return printSummary(record, report, output);
 }
 

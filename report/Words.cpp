@@ -1,8 +1,8 @@
-// Names.cpp - the names by which qzpaths' JSON and text call the start-up report's words
-// (steps, sources, states, places); one switch each.
-#include "Names.h"
+// Words.cpp - the names that the start-up report's JSON gives its words (steps, sources,
+// states, places), and the phrases its text uses for them; one switch each.
+#include "QZReportWords.h"
 
-namespace qzpaths {
+namespace qz::words {
 
 using Report = QZStartupReport;
 using Step = Report::Step;
@@ -143,4 +143,26 @@ const char* decisionName(Report::Decision::Origin origin)
     }
 }
 
-} // namespace qzpaths
+std::string byteCount(std::size_t bytes)
+{
+    std::string digits = std::to_string(bytes);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
+}
+
+std::string homeSourceText(QZStartupReport::HomeSource source)
+{
+    switch (source) {
+    case QZStartupReport::HomeSource::Environment:
+        return "CORVAN_HOME in the environment";
+    case QZStartupReport::HomeSource::Registry:
+        return "CORVAN_HOME in the registry";
+    case QZStartupReport::HomeSource::Walk:
+        return "a qzcommon directory at or above the executable";
+    default:
+        return "not found";
+    }
+}
+
+} // namespace qz::words
