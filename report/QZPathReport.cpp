@@ -4,6 +4,7 @@
 
 #include "QZ_PathManager.h"
 #include "appinfo/CoreAccess.h"
+#include "report/Tee.h"
 
 namespace {
 
@@ -29,13 +30,15 @@ private:
 bool QZPathReport::GetFilePath(QZ_PathManager& manager, char* fileName, char* directory, int count)
 {
     PlaceNotes notes(*this);
-    qz::AttachedTrace attached(qz::CoreAccess::slot(manager), notes);
+    qz::Tee both(notes, qz::processTrace());
+    qz::AttachedTrace attached(qz::CoreAccess::slot(manager), both);
     return manager.GetFilePath(fileName, directory, count);
 }
 
 void QZPathReport::ReadFromAll(QZ_PathManager& manager, char* data, int* order)
 {
     PlaceNotes notes(*this);
-    qz::AttachedTrace attached(qz::CoreAccess::slot(manager), notes);
+    qz::Tee both(notes, qz::processTrace());
+    qz::AttachedTrace attached(qz::CoreAccess::slot(manager), both);
     manager.ReadFromAll(data, order);
 }

@@ -20,6 +20,10 @@ QZAPPINFO_EXPORT const char* whereName(QZStartupReport::Candidate::Where where);
 QZAPPINFO_EXPORT const char* walkEndName(QZStartupReport::WalkEnd end);
 QZAPPINFO_EXPORT const char* homeSourceName(QZStartupReport::HomeSource source);
 QZAPPINFO_EXPORT const char* decisionName(QZStartupReport::Decision::Origin origin);
+QZAPPINFO_EXPORT const char* failureName(QZStartupReport::Failure failure);
+QZAPPINFO_EXPORT const char* executableStatusName(QZStartupReport::ExecutableStatus status);
+QZAPPINFO_EXPORT const char* probeResultName(QZStartupReport::ProbeResult result);
+QZAPPINFO_EXPORT const char* placeName(trace::Place place);
 
 // How the home was found, in words: "CORVAN_HOME in the environment", ...
 QZAPPINFO_EXPORT std::string homeSourceText(QZStartupReport::HomeSource source);
@@ -34,6 +38,14 @@ QZAPPINFO_EXPORT std::string lookupDetails(const QZStartupReport::Lookup& lookup
 // setting decided, or why it failed: the text of qzpaths explain. verbose shows every name
 // tested in full, where otherwise the forms of one name share a line.
 QZAPPINFO_EXPORT std::string explanation(const QZStartupReport& report, bool verbose);
+
+// The report as one line of JSON (no line end), the record of one Initialize in a trace
+// file: every field of the report, under the names above. "schema" says which layout it
+// is (kSchema); the manual page of qzpaths documents it.
+constexpr int kSchema = 1;
+QZAPPINFO_EXPORT std::string startupJson(const QZStartupReport& report);
+// One system variable lookup as a JSON object.
+QZAPPINFO_EXPORT std::string lookupJson(const QZStartupReport::Lookup& lookup);
 
 } // namespace qz::words
 

@@ -3,6 +3,7 @@
 #include "QZStartupReport.h"
 
 #include "report/Notes.h"
+#include "report/Tee.h"
 
 
 QZStartupReport::QZStartupReport() = default;
@@ -10,15 +11,15 @@ QZStartupReport::~QZStartupReport() = default;
 QZStartupReport::QZStartupReport(const QZStartupReport&) = default;
 QZStartupReport& QZStartupReport::operator=(const QZStartupReport&) = default;
 
-int QZStartupReport::Initialize(QZApplicationInfo& info, const char* applicationName, float version,
-                                const char* supportEMail, const char* executable, int patchLevel, int firstYear,
-                                int lastYear)
+int QZStartupReport::Initialize(QZApplicationInfo& info, const char* application, float applicationVersion,
+                                const char* email, const char* executable, int patch, int first, int last)
 {
     *this = QZStartupReport();
     qz::Notes notes(*this);
+    qz::Tee both(notes, qz::processTrace());
     // The record tells exactly this call, on every way out of it.
-    qz::AttachedTrace attached(qz::CoreAccess::slot(info), notes);
-    return info.Initialize(applicationName, version, supportEMail, executable, patchLevel, firstYear, lastYear);
+    qz::AttachedTrace attached(qz::CoreAccess::slot(info), both);
+    return info.Initialize(application, applicationVersion, email, executable, patch, first, last);
 }
 
 bool QZStartupReport::LookUpSysVar(const QZApplicationInfo& info, const char* name, char* value, unsigned int size)
@@ -30,6 +31,7 @@ bool QZStartupReport::LookUpSysVar(const QZApplicationInfo& info, const char* na
     // The notes go through the call itself, not through the record, so that lookups on
     // one record from several threads each fill their own report.
     qz::Notes notes(*this);
-    qz::CoreAccess::lookUpSysVar(info, name, value, size, &notes);
+    qz::Tee both(notes, qz::processTrace());
+    qz::CoreAccess::lookUpSysVar(info, name, value, size, &both);
     return true;
 }

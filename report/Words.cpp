@@ -165,4 +165,68 @@ std::string homeSourceText(QZStartupReport::HomeSource source)
     }
 }
 
+const char* failureName(Report::Failure failure)
+{
+    switch (failure) {
+    case Report::Failure::None:
+        return "none";
+    case Report::Failure::AlreadyInitialized:
+        return "alreadyInitialized";
+    case Report::Failure::EmptyApplicationName:
+        return "emptyApplicationName";
+    case Report::Failure::NoCurrentDirectory:
+        return "noCurrentDirectory";
+    case Report::Failure::EmptyExecutableName:
+        return "emptyExecutableName";
+    case Report::Failure::ExecutableNotFound:
+        return "executableNotFound";
+    case Report::Failure::NoHome:
+        return "noHome";
+    case Report::Failure::EmptyHome:
+        return "emptyHome";
+    default:
+        return "incompleteInternalTable";
+    }
+}
+
+const char* executableStatusName(Report::ExecutableStatus status)
+{
+    switch (status) {
+    case Report::ExecutableStatus::Missing:
+        return "missing";
+    case Report::ExecutableStatus::Directory:
+        return "directory";
+    case Report::ExecutableStatus::File:
+        return "file";
+    default:
+        return "unknown";
+    }
+}
+
+const char* probeResultName(Report::ProbeResult result)
+{
+    switch (result) {
+    case Report::ProbeResult::Directory:
+        return "directory";
+    case Report::ProbeResult::NotADirectory:
+        return "notADirectory";
+    default:
+        return "missing";
+    }
+}
+
+const char* placeName(trace::Place place)
+{
+    switch (place) {
+    case trace::Place::ProductionInstallation:
+        return "productionInstallation";
+    case trace::Place::ConfigurationDirectory:
+        return "configurationDirectory";
+    case trace::Place::UserHome:
+        return "userHome";
+    default:
+        return "currentDirectory";
+    }
+}
+
 } // namespace qz::words

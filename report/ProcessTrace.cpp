@@ -1,0 +1,267 @@
+// ProcessTrace.cpp - QZAPPINFO_TRACE: every start-up, lookup, search and read of the process,
+// as text on standard error or the debugger's output, or as JSON lines appended to a file.
+#include "QZReportWords.h"
+#include "platform/Platform.h"
+#include "platform/TraceOutput.h"
+#include "report/JsonWriter.h"
+#include "report/Notes.h"
+
+#include <mutex>
+
+namespace qz {
+
+namespace {
+
+using Report = QZStartupReport;
+
+// What one thread is in the middle of: calls on other threads are their own.
+struct Pending {
+    bool initializing = false;
+    Report startup;
+    bool searching = false;
+    std::string searchName;
+    int searchCount = 0;
+    std::string searchJson, searchText;
+    bool reading = false;
+    std::string readJson, readText;
+};
+thread_local Pending pending;
+
+class ProcessTrace final : public Trace {
+public:
+    enum class Output { StandardError, Debugger, File };
+
+    ProcessTrace(Output output, std::string file) : _output(output), _file(std::move(file)) {}
+
+    // --- Initialize: the notes of the start-up report, written when it finishes ---
+    void begins(const trace::Arguments& given) override
+    {
+        pending.startup = Report();
+        pending.initializing = true;
+        Notes(pending.startup).begins(given);
+    }
+    void step(trace::Step step) override { notes([&](Notes& n) { n.step(step); }); }
+    void currentDirectory(const std::optional<std::string>& d) override
+    {
+        notes([&](Notes& n) { n.currentDirectory(d); });
+    }
+    void executableSearch(bool here, bool path) override { notes([&](Notes& n) { n.executableSearch(here, path); }); }
+    void searchPath(const std::optional<std::string>& v, const std::vector<std::string_view>& s) override
+    {
+        notes([&](Notes& n) { n.searchPath(v, s); });
+    }
+    void candidate(trace::CandidatePlace w, std::string_view p, bool e) override
+    {
+        notes([&](Notes& n) { n.candidate(w, p, e); });
+    }
+    void executableStatus(trace::ExecutableStatus s) override { notes([&](Notes& n) { n.executableStatus(s); }); }
+    void home(trace::HomeSource s, bool r) override { notes([&](Notes& n) { n.home(s, r); }); }
+    void sandboxProbe(std::string_view p, trace::ProbeResult r) override
+    {
+        notes([&](Notes& n) { n.sandboxProbe(p, r); });
+    }
+    void walkLevel(std::string_view d, bool m) override { notes([&](Notes& n) { n.walkLevel(d, m); }); }
+    void walkEnd(trace::WalkEnd e) override { notes([&](Notes& n) { n.walkEnd(e); }); }
+    void decision(const char* k, const char* s, trace::DecisionOrigin o) override
+    {
+        notes([&](Notes& n) { n.decision(k, s, o); });
+    }
+    void finished(const QZApplicationInfo& info, int result, trace::Failure failure) override
+    {
+        if (!pending.initializing)
+            return;
+        Notes(pending.startup).finished(info, result, failure);
+        pending.initializing = false;
+        if (_output == Output::File)
+            write(record("initialize", words::startupJson(pending.startup)));
+        else
+            write(words::explanation(pending.startup, false));
+    }
+
+    // A lookup inside Initialize belongs to its record; one after it is a record of its own.
+    void lookup(const trace::Lookup& lookup) override
+    {
+        if (pending.initializing) {
+            Notes(pending.startup).lookup(lookup);
+            return;
+        }
+        if (_output == Output::File) {
+            write(record("sysvar", "{\"lookup\":" + words::lookupJson(lookup) + "}"));
+            return;
+        }
+        std::string text = "system variable " + lookup.name + ": " +
+                           (lookup.source == trace::Source::Nowhere
+                                ? std::string("not found")
+                                : lookup.value + "  (from the " + words::sourceName(lookup.source) + ")") +
+                           "\n";
+        write(text + words::lookupDetails(lookup, "       "));
+    }
+
+    // --- The path manager ---
+    void searchBegins(std::string_view fileName, int count) override
+    {
+        pending.searching = true;
+        pending.searchName = std::string(fileName);
+        pending.searchCount = count;
+        pending.searchJson.clear();
+        pending.searchText = "GetFilePath " + pending.searchName + ", " + std::to_string(count) + " steps:\n";
+    }
+    void searchPlace(trace::Place place, int index, std::string_view directory, bool tested, bool found) override
+    {
+        if (!pending.searching)
+            return;
+        std::string& json = pending.searchJson;
+        JsonWriter(json).open('{').key("place").name(words::placeName(place)).key("index").number(index)
+            .key("directory").text(directory).key("tested").boolean(tested).key("found").boolean(found).close('}');
+        json += ',';
+        pending.searchText += "       " + std::string(words::placeName(place)) +
+                              (index >= 0 ? " " + std::to_string(index) : std::string()) + ": " +
+                              std::string(directory) + (!tested ? "  passed over" : found ? "  found" : "  not there") +
+                              "\n";
+    }
+    void searchEnds(bool found, std::string_view directory) override
+    {
+        if (!pending.searching)
+            return;
+        pending.searching = false;
+        std::string& places = pending.searchJson;
+        if (!places.empty())
+            places.pop_back();
+        if (_output == Output::File) {
+            std::string body;
+            JsonWriter(body).open('{').key("fileName").text(pending.searchName).key("count")
+                .number(pending.searchCount).key("found").boolean(found).key("directory").text(directory);
+            body += ",\"places\":[" + places + "]}";
+            write(record("getFilePath", body));
+            return;
+        }
+        write(pending.searchText + "       " + (found ? "found in " + std::string(directory) : std::string("not found")) +
+              "\n");
+    }
+    void fileTested(std::string_view path, bool exists) override
+    {
+        if (pending.searching)
+            return; // told by searchPlace
+        if (_output == Output::File) {
+            std::string body;
+            JsonWriter(body).open('{').key("path").text(path).key("exists").boolean(exists).close('}');
+            write(record("findFilePath", body));
+            return;
+        }
+        write("FindFilePath " + std::string(path) + (exists ? "  found\n" : "  not there\n"));
+    }
+    void readsBegin() override
+    {
+        pending.reading = true;
+        pending.readJson.clear();
+        pending.readText = "ReadFromAll, in order:\n";
+    }
+    void read(trace::Place place, int index, std::string_view directory) override
+    {
+        if (!pending.reading)
+            return;
+        JsonWriter(pending.readJson).open('{').key("place").name(words::placeName(place)).key("index").number(index)
+            .key("directory").text(directory).close('}');
+        pending.readJson += ',';
+        pending.readText += "       " + std::string(words::placeName(place)) +
+                            (index >= 0 ? " " + std::to_string(index) : std::string()) + ": " +
+                            std::string(directory) + "\n";
+    }
+    void readsEnd() override
+    {
+        if (!pending.reading)
+            return;
+        pending.reading = false;
+        std::string& places = pending.readJson;
+        if (!places.empty())
+            places.pop_back();
+        if (_output == Output::File)
+            write(record("readFromAll", "{\"places\":[" + places + "]}"));
+        else
+            write(pending.readText);
+    }
+
+private:
+    template <class Note>
+    void notes(Note note)
+    {
+        if (!pending.initializing)
+            return;
+        Notes notes(pending.startup);
+        note(notes);
+    }
+
+    // {"schema":1,"event":...,"pid":...,"time":...,<the body's fields>}
+    static std::string record(const char* event, const std::string& body)
+    {
+        std::string line;
+        JsonWriter(line).open('{').key("schema").number(words::kSchema).key("event").name(event)
+            .key("pid").number(platform::processId()).key("time").text(platform::utcTime());
+        if (body.size() > 2)
+            line += ',' + body.substr(1);
+        else
+            line += '}';
+        return line + '\n';
+    }
+
+    // A file record goes whole; text goes with each line marked by the process.
+    void write(const std::string& text)
+    {
+        if (_output == Output::File) {
+            std::call_once(_opened, [this] {
+                const std::string reason = _sink.open(_file);
+                if (!reason.empty())
+                    platform::writeStandardError("qzappinfo[" + std::to_string(platform::processId()) +
+                                                 "]: cannot write the trace that QZAPPINFO_TRACE names, " + _file +
+                                                 ": " + reason + "\n");
+            });
+            _sink.write(text); // a trace that cannot be written changes nothing else
+            return;
+        }
+        const std::string mark = "qzappinfo[" + std::to_string(platform::processId()) + "]: ";
+        std::string marked;
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = text.find('\n', start);
+            end = end == std::string::npos ? text.size() : end + 1;
+            marked += mark + text.substr(start, end - start);
+            start = end;
+        }
+        if (!marked.empty() && marked.back() != '\n')
+            marked += '\n';
+        if (_output == Output::Debugger)
+            platform::writeDebugger(marked);
+        else
+            platform::writeStandardError(marked);
+    }
+
+    const Output _output;
+    const std::string _file;
+    std::once_flag _opened;
+    platform::AppendFile _sink;
+};
+
+// Made once, on the library's first need; nothing at all when the variable is unset or empty.
+Trace* makeProcessTrace()
+{
+    const std::optional<std::string> setting = platform::traceSetting();
+    if (!setting || setting->empty())
+        return nullptr;
+    if (*setting == "stderr")
+        return new ProcessTrace(ProcessTrace::Output::StandardError, {});
+    if (*setting == "debug" && platform::writeDebugger({}))
+        return new ProcessTrace(ProcessTrace::Output::Debugger, {});
+    if (platform::isAbsoluteExecutableName(*setting))
+        return new ProcessTrace(ProcessTrace::Output::File, *setting);
+    platform::writeStandardError("qzappinfo[" + std::to_string(platform::processId()) + "]: QZAPPINFO_TRACE is \"" +
+                                 *setting + "\", which is neither stderr" +
+                                 (platform::writeDebugger({}) ? ", debug" : "") +
+                                 " nor an absolute file name: nothing is traced\n");
+    return nullptr;
+}
+
+// Loading the library offers the trace to the core; the core asks for it when it first needs it.
+const bool registered = (registerProcessTrace(&makeProcessTrace), true);
+
+} // namespace
+
+} // namespace qz
