@@ -3,6 +3,7 @@
 #include "Handles.h"
 
 #include "QZApplicationInfo.h"
+#include "QZReportWords.h"
 #include "QZStartupReport.h"
 
 #include <cstring>
@@ -198,6 +199,18 @@ char* qz_info_dump(const qz_info* info)
     if (!info)
         return nullptr;
     return guarded<char*>(nullptr, [info] { return const_cast<qz_info*>(info)->record.DumpPaths(); });
+}
+
+char* qz_info_report_json(const qz_info* info)
+{
+    if (!info || !info->report)
+        return nullptr;
+    return guarded<char*>(nullptr, [info] {
+        const std::string record = qz::words::traceRecord("initialize", qz::words::startupJson(*info->report));
+        char* text = new char[record.size() + 1];
+        std::memcpy(text, record.c_str(), record.size() + 1);
+        return text;
+    });
 }
 
 int32_t qz_info_sysvar(const qz_info* info, const char* name, char* value, uint32_t size)

@@ -190,6 +190,14 @@ QZ_API const char* qz_info_key(const qz_info* info, int32_t index);
  * out. */
 QZ_API char* qz_info_dump(const qz_info* info);
 
+/* The record of the last qz_info_initialize on info, successful or not, as one line of
+ * JSON that ends with '\n': the object that QZAPPINFO_TRACE appends to a trace file for a
+ * start-up ("event": "initialize"; its fields are documented in qzpaths(1), "schema" gives
+ * their layout), for an "About" box or a support bundle. Built for the caller: release it
+ * with qz_free. NULL for a NULL record, before any qz_info_initialize ran to its end, and
+ * when memory ran out. */
+QZ_API char* qz_info_report_json(const qz_info* info);
+
 /* Looks up a system variable (the environment, else the registry below the system base
  * registry path) and writes its value into value, which holds size bytes. A value that
  * does not fit, terminator included, is not cut: it counts as absent. Answers once

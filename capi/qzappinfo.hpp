@@ -131,6 +131,13 @@ public:
         return keys;
     }
     std::string dump() const { return _handle ? detail::take(qz_info_dump(_handle)) : std::string(); }
+    // The record of the last initialize as one line of JSON; empty before any (and when
+    // memory ran out, which the C function cannot tell apart).
+    std::string reportJson() const
+    {
+        char* built = _handle ? qz_info_report_json(_handle) : nullptr;
+        return built ? detail::take(built) : std::string();
+    }
 
     // A system variable's value, if one was found that fits QZ_DIRECTORY_SIZE bytes.
     std::optional<SysVar> sysVar(const std::string& name) const

@@ -191,18 +191,7 @@ private:
         note(notes);
     }
 
-    // {"schema":1,"event":...,"pid":...,"time":...,<the body's fields>}
-    static std::string record(const char* event, const std::string& body)
-    {
-        std::string line;
-        JsonWriter(line).open('{').key("schema").number(words::kSchema).key("event").name(event)
-            .key("pid").number(platform::processId()).key("time").text(platform::utcTime());
-        if (body.size() > 2)
-            line += ',' + body.substr(1);
-        else
-            line += '}';
-        return line + '\n';
-    }
+    static std::string record(const char* event, const std::string& body) { return words::traceRecord(event, body); }
 
     // A file record goes whole; text goes with each line marked by the process.
     void write(const std::string& text)

@@ -44,6 +44,9 @@ QZAPPINFO_EXPORT std::string explanation(const QZStartupReport& report, bool ver
 // is (kSchema); the manual page of qzpaths documents it.
 constexpr int kSchema = 1;
 QZAPPINFO_EXPORT std::string startupJson(const QZStartupReport& report);
+// A record of a trace: {"schema":1,"event":event,"pid":...,"time":...,<the fields of the
+// JSON object body>}, one line with its line end. time is when the record is made (UTC).
+QZAPPINFO_EXPORT std::string traceRecord(const char* event, const std::string& body);
 // One system variable lookup as a JSON object.
 QZAPPINFO_EXPORT std::string lookupJson(const QZStartupReport::Lookup& lookup);
 

@@ -1,6 +1,7 @@
 // ReportJson.cpp - the start-up report as one line of JSON: the record of one Initialize in a
 // trace file and what qz_info_report_json hands out. Every field of the report, by its name.
 #include "QZReportWords.h"
+#include "platform/TraceOutput.h"
 #include "report/JsonWriter.h"
 
 namespace qz::words {
@@ -44,6 +45,15 @@ void writeLookup(JsonWriter& json, const Report::Lookup& lookup)
 }
 
 } // namespace
+
+std::string traceRecord(const char* event, const std::string& body)
+{
+    std::string line;
+    JsonWriter(line).open('{').key("schema").number(kSchema).key("event").name(event)
+        .key("pid").number(platform::processId()).key("time").text(platform::utcTime());
+    line += body.size() > 2 ? ',' + body.substr(1) : std::string("}");
+    return line + '\n';
+}
 
 std::string lookupJson(const Report::Lookup& lookup)
 {

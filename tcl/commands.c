@@ -269,6 +269,12 @@ static int DumpCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj*
     return BuiltTextCmd(clientData, interp, objc, objv, qz_info_dump);
 }
 
+/* qzappinfo::report: the record of the start-up as one line of JSON, as a trace file holds it. */
+static int ReportCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
+{
+    return BuiltTextCmd(clientData, interp, objc, objv, qz_info_report_json);
+}
+
 /* qzappinfo::home_origin: environment, registry, walk or none. */
 static int HomeOriginCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
 {
@@ -324,6 +330,7 @@ static const struct {
     {"application_version", ApplicationVersionCmd},
     {"feature_name", FeatureNameCmd},
     {"dump", DumpCmd},
+    {"report", ReportCmd},
     {"home_origin", HomeOriginCmd},
     {"walk_levels", WalkLevelsCmd},
     {"find_config", FindConfigCmd},

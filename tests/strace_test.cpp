@@ -342,4 +342,21 @@ TEST_F(StraceTest, InstallationWithEveryVariableSetReadsNoRegistry)
     EXPECT_EQ(joined(result.problems), "");
 }
 
+// QZAPPINFO_TRACE unset and set to the empty text: not one call more than without it
+// (the other tests run with it unset).
+TEST_F(StraceTest, AnEmptyTraceSettingAddsNoCall)
+{
+    const std::string home = tree.mkdir("inst");
+    tree.touch("inst/bin/linux64/ryndel");
+    env.push_back("CORVAN_HOME=" + home);
+    env.push_back("PATH=" + home + "/bin/linux64");
+    const Trace unset = trace("ryndel");
+    env.push_back("QZAPPINFO_TRACE=");
+    const Trace empty = trace("ryndel");
+    ASSERT_EQ(unset.exitStatus, 0) << "Initialize failed";
+    EXPECT_EQ(empty.exitStatus, 0);
+    EXPECT_EQ(joined(empty.calls), joined(unset.calls));
+    EXPECT_EQ(joined(empty.problems), "");
+}
+
 } // namespace
