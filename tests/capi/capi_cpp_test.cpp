@@ -101,7 +101,7 @@ int main()
         // What is left behind answers every call with its failure value, and throws nothing.
         const qz::Info& left = info; // NOLINT(bugprone-use-after-move)
         CHECK(!left.initialized() && !left.corvanHome() && !left.publishedPath("tcl_lib"));
-        CHECK(left.dump().empty() && left.featureName().empty() && left.keys().empty());
+        CHECK(left.dump().empty() && left.featureName().empty() && left.keys().empty() && left.reportJson().empty());
         CHECK(!left.sysVar("QZ_CAPI_TEST_VAR") && left.homeOrigin() == qz::HomeOrigin::NotFound);
         CHECK(!info.initialize("Ryndel Studio", 10.5f, "s@x", executable, 0, 2024, 2024));
         CHECK(moved.corvanHome() == slashed(home));
@@ -113,6 +113,7 @@ int main()
         const std::vector<std::string_view> keys = moved.keys();
         CHECK(keys.size() == 77 && keys.front() == "qz_bindir" && keys.back() == "dvk_scriptdir");
         CHECK(moved.dump().rfind("77 keys\n", 0) == 0);
+        CHECK(moved.reportJson().find("\"event\":\"initialize\"") != std::string::npos);
         const auto found = moved.sysVar("QZ_CAPI_TEST_VAR");
         CHECK(found && found->value == "value" && found->origin == qz::SysVarOrigin::Environment);
         CHECK(!moved.sysVar("QZ_CAPI_TEST_UNSET"));

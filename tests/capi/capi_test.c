@@ -187,6 +187,7 @@ static void test_null_arguments(void)
     CHECK_TEXT(qz_failure_text(QZ_FAILURE_NO_HOME), "no installation home found");
     CHECK_TEXT(qz_failure_text(-7), "unknown failure");
     CHECK(qz_info_dump(NULL) == NULL);
+    CHECK(qz_info_report_json(NULL) == NULL);
     CHECK(qz_info_sysvar(NULL, "HOME", buffer, sizeof buffer) == QZ_ERROR_ARGUMENT);
     CHECK(qz_info_sysvar(info, NULL, buffer, sizeof buffer) == QZ_ERROR_ARGUMENT);
     CHECK(qz_info_sysvar(info, "HOME", NULL, 4) == QZ_ERROR_ARGUMENT);
@@ -247,6 +248,7 @@ static void test_fresh_record(void)
     text = qz_info_dump(info);
     CHECK_TEXT(text, empty_dump);
     qz_free(text);
+    CHECK(qz_info_report_json(info) == NULL); /* no start-up yet */
     text = qz_info_feature_name(info);
     CHECK_TEXT(text, "");
     qz_free(text);
@@ -416,6 +418,11 @@ static void test_keys_and_dump(const char* executable)
         }
         CHECK_TEXT(line, rule);
     }
+    qz_free(dump);
+    /* The start-up's record, as a trace file holds it: one line of JSON. */
+    dump = qz_info_report_json(info);
+    CHECK(dump != NULL && strncmp(dump, "{\"schema\":1,\"event\":\"initialize\",", 33) == 0);
+    CHECK(dump != NULL && strstr(dump, "\"result\":1,") != NULL && strchr(dump, '\n') == dump + strlen(dump) - 1);
     qz_free(dump);
     qz_info_destroy(info);
 }
