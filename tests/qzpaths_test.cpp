@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -666,4 +668,48 @@ TEST_F(QzpathsTest, ExplainTellsTheSandboxProbesThreeVerdicts)
         EXPECT_NE(text.out.find(installation + c.text), std::string::npos) << text.out;
         EXPECT_NE(text.out.find(c.sandbox ? "  (sandbox)" : "  (installation)"), std::string::npos) << text.out;
     }
+}
+
+// explain --from shows what an application recorded with QZAPPINFO_TRACE=FILE exactly as
+// explain shows its own start-up: each start-up of the file, or those of one process; a
+// line that is not a record is named by its number and skipped.
+TEST_F(FailureTest, ExplainFromATraceFileShowsEachStartUpAsExplainDoes)
+{
+    const std::string file = tree.path("trace.jsonl");
+    env.set("QZAPPINFO_TRACE", file);
+    ASSERT_EQ(run({"get", "tcl_lib"}).exitCode, 0);
+    EXPECT_EQ(explain().exitCode, 1);
+    env.unset("QZAPPINFO_TRACE");
+    {
+        std::ofstream out(file, std::ios::app | std::ios::binary);
+        out << "not a record\n";
+    }
+    const auto own = run({"explain"});
+    const auto ownFailed = explain();
+
+    const auto both = run({"explain", "--from", file}, false);
+    EXPECT_EQ(both.exitCode, 1) << "one of the start-ups failed";
+    EXPECT_NE(both.err.find(file + ":3: not a trace record, skipped"), std::string::npos) << both.err;
+    const std::size_t second = both.out.find("\nProcess ");
+    ASSERT_NE(second, std::string::npos) << both.out;
+    const auto body = [](const std::string& shown) { return shown.substr(shown.find('\n') + 1); };
+    EXPECT_EQ(body(both.out.substr(0, second)), own.out);
+    EXPECT_EQ(body(both.out.substr(second + 1)), ownFailed.out);
+
+    const json records = json::parse(run({"--json", "explain", "--from", file}, false).out);
+    ASSERT_EQ(records.size(), 2u);
+    json failed = records[1];
+    const long pid = failed["pid"];
+    failed.erase("pid");
+    failed.erase("time");
+    EXPECT_EQ(failed, json::parse(explain({"--json"}).out));
+
+    const auto one = run({"explain", "--from", file, "--pid", std::to_string(pid)}, false);
+    EXPECT_EQ(one.exitCode, 1);
+    EXPECT_EQ(body(one.out), ownFailed.out);
+    const auto none = run({"explain", "--from", file, "--pid", "1"}, false);
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.out, "No start-up of process 1 in " + file + "\n");
+    EXPECT_EQ(run({"explain", "--pid", "1"}, false).exitCode, 2);
+    EXPECT_EQ(run({"explain", "--from", tree.path("absent.jsonl")}, false).exitCode, 1);
 }

@@ -102,13 +102,9 @@ json stepDetail(Step step, bool failed, const Report& report)
 
 } // namespace
 
-int printExplain(const Report& report, const Output& output)
+json explainJson(const Report& report)
 {
     const bool initialized = report.result == 1;
-    if (!output.json) {
-        std::cout << qz::words::explanation(report, output.verbose);
-        return initialized ? Success : Negative;
-    }
     json stepList = json::array();
     for (std::size_t i = 0; i < report.steps.size(); ++i) {
         const bool failed = !initialized && i + 1 == report.steps.size();
@@ -135,21 +131,29 @@ int printExplain(const Report& report, const Output& output)
                 break;
             }
     const Report::Lookup* corvanHome = lookupOf(report, "CORVAN_HOME");
-    printJson({{"initialized", initialized},
-               {"failure", initialized ? json(nullptr)
-                                       : json{{"step", stepName(report.steps.back())},
-                                              {"reason", jsonText(report.Reason())}}},
-               {"home", textOrNull(report.kept.home)},
-               {"sandbox", report.sandbox},
-               {"origin", homeSourceName(report.homeSource)},
-               {"CORVAN_HOME", corvanHome && corvanHome->source != Report::Lookup::Source::Nowhere
-                                   ? jsonText(corvanHome->value)
-                                   : json(nullptr)},
-               {"steps", stepList},
-               {"walk", walk},
-               {"lookups", lookups},
-               {"entries", entries}});
-    return initialized ? Success : Negative;
+    return {{"initialized", initialized},
+            {"failure", initialized || report.steps.empty()
+                            ? json(nullptr)
+                            : json{{"step", stepName(report.steps.back())}, {"reason", jsonText(report.Reason())}}},
+            {"home", textOrNull(report.kept.home)},
+            {"sandbox", report.sandbox},
+            {"origin", homeSourceName(report.homeSource)},
+            {"CORVAN_HOME", corvanHome && corvanHome->source != Report::Lookup::Source::Nowhere
+                                ? jsonText(corvanHome->value)
+                                : json(nullptr)},
+            {"steps", stepList},
+            {"walk", walk},
+            {"lookups", lookups},
+            {"entries", entries}};
+}
+
+int printExplain(const Report& report, const Output& output)
+{
+    if (output.json)
+        printJson(explainJson(report));
+    else
+        std::cout << qz::words::explanation(report, output.verbose);
+    return report.result == 1 ? Success : Negative;
 }
 
 } // namespace qzpaths

@@ -8,6 +8,7 @@
 #include <QZReportWords.h>
 #include <QZStartupReport.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -30,8 +31,11 @@ struct Output {
 using qz::words::byteCount;
 using qz::words::decisionName;
 using qz::words::environmentStateName;
+using qz::words::executableStatusName;
+using qz::words::failureName;
 using qz::words::homeSourceName;
 using qz::words::homeSourceText;
+using qz::words::probeResultName;
 using qz::words::sourceName;
 using qz::words::stepName;
 using qz::words::storeStateName;
@@ -51,6 +55,11 @@ int printSysVar(QZApplicationInfo& record, QZStartupReport& report, const std::v
                 const Output& output);
 int printConfig(QZApplicationInfo& record, const std::string& file, const Output& output);
 int printExplain(const QZStartupReport& report, const Output& output);
+// What printExplain prints with --json.
+json explainJson(const QZStartupReport& report);
+// explain --from: the start-ups recorded in a trace file (QZAPPINFO_TRACE), all or those of
+// one process, each as explain prints its own.
+int printExplainFrom(const std::string& file, std::optional<long> pid, const Output& output);
 
 // The locations without which an installation cannot work: check fails when one is
 // missing. The application's own programs, and the Tcl runtime and scripts it runs on.

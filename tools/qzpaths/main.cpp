@@ -180,6 +180,11 @@ int run(int argc, char** argv)
         "explain", "How the home was found, step by step, and which setting decided each entry that one can change");
     bool verbose = false;
     explain->add_flag("--verbose", verbose, "Every name that the executable search tested, each on its own line");
+    std::string traceFile;
+    std::optional<long> tracePid;
+    explain->add_option("--from", traceFile,
+                        "Show the start-ups recorded in a trace file (QZAPPINFO_TRACE=FILE) instead of starting up");
+    explain->add_option("--pid", tracePid, "With --from: only the start-ups of this process");
     app.require_subcommand(0, 1);
     for (CLI::App* sub : app.get_subcommands({}))
         sub->allow_extras();
@@ -208,6 +213,15 @@ int run(int argc, char** argv)
         return usage("--exe needs an executable name: a path, or a name looked for along PATH");
     if (shell + nul + settings.json > 1)
         return usage("get takes one of --shell, -0 and --json");
+
+    if (explain->count("--pid") && !explain->count("--from"))
+        return usage("--pid goes with --from FILE");
+    if (explain->count("--from")) {
+        const bool terminal = *colour == ColourChoice::Never ? false : stdoutIsColourTerminal();
+        return printExplainFrom(traceFile, tracePid,
+                                {settings.json, wantColour(*colour, terminal, std::getenv("NO_COLOR"), std::getenv("TERM")),
+                                 verbose});
+    }
 
     const std::string executable = app.count("--exe") ? settings.executable : std::string(argv[0]);
     QZApplicationInfo record;
