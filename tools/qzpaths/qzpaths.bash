@@ -19,7 +19,7 @@ _qzpaths()
     local subcommand="" requiring="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            -n | --name | --app-version | -p | --patch | -e | --exe | --color) ((i++)) ;;
+            -n | --name | --app-version | -p | --patch | -e | --exe | --color | --from | --pid) ((i++)) ;;
             --require) requiring=yes ;;
             -*) requiring="" ;;
             *) [[ -z $subcommand ]] && subcommand=${words[i]} ;;
@@ -31,11 +31,11 @@ _qzpaths()
             COMPREPLY=($(compgen -W "auto always never" -- "$cur"))
             return
             ;;
-        -e | --exe)
+        -e | --exe | --from)
             _filedir
             return
             ;;
-        -n | --name | --app-version | -p | --patch)
+        -n | --name | --app-version | -p | --patch | --pid)
             return
             ;;
     esac
@@ -52,7 +52,7 @@ _qzpaths()
             words_here=$(_qzpaths_keys "$program")
             ;;
         keys) options="--values $global" ;;
-        explain) options="--verbose $global" ;;
+        explain) options="--verbose --from --pid $global" ;;
         check)
             options="--require --missing $global"
             [[ $prev == --require || -n $requiring ]] && words_here=$(_qzpaths_keys "$program")
