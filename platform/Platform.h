@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 
 #include "platform/QZRegistryRead.h"
@@ -62,6 +63,10 @@ Status status(const char* path);
 // reads from several threads at once are safe.
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName,
                                std::size_t maxBytes);
+
+// Where the registry is a stand-in file: the file, and the variable that named it ("" for
+// the default, /etc/corvan/registry.reg). Linux only.
+std::pair<std::string, std::string> registryFile();
 
 // The user's documents folder as the system spells it, or nothing when unknown.
 std::optional<std::string> documentsFolder();

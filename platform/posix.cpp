@@ -72,13 +72,6 @@ Status status(const char* path)
     return S_ISDIR(info.st_mode) ? Status::Directory : Status::Other;
 }
 
-namespace {
-
-// The system's 8-bit text is UTF-8: names are looked up, and strings handed out, in UTF-8.
-constexpr regfile::Encoding kRegistryEncoding = regfile::Encoding::Utf8;
-
-// The stand-in file for the machine-wide registry, and the variable that named it ("" for
-// the default).
 std::pair<std::string, std::string> registryFile()
 {
     const std::string named = environment("CORVAN_REGISTRY").value_or("");
@@ -86,6 +79,12 @@ std::pair<std::string, std::string> registryFile()
         return {"/etc/corvan/registry.reg", ""};
     return {named, "CORVAN_REGISTRY"};
 }
+
+namespace {
+
+// The system's 8-bit text is UTF-8: names are looked up, and strings handed out, in UTF-8.
+constexpr regfile::Encoding kRegistryEncoding = regfile::Encoding::Utf8;
+
 
 // A change made within this many seconds of a file's modification time may leave its
 // status as it was (timestamps tick coarsely): such a file is read at every lookup, and

@@ -101,6 +101,7 @@ private:
             return;
         }
         _open = &_out.tree.create(_openPath, _line);
+        _observer.keyOpened(_line, _openPath);
     }
 
     // regedit gives up on the whole file at a deletion whose root it cannot read or that

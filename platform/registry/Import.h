@@ -36,6 +36,8 @@ public:
     virtual ~ImportObserver() = default;
     virtual void ignored(std::size_t /*line*/, Ignored /*why*/) {}
     virtual void stopped(std::size_t /*line*/, Stop /*why*/) {}
+    // A key line that opens key (created unless it existed).
+    virtual void keyOpened(std::size_t /*line*/, const KeyPath& /*key*/) {}
     virtual void keyDeleted(std::size_t /*line*/, const KeyPath& /*key*/, bool /*existed*/) {}
     virtual void valueDeleted(std::size_t /*line*/, const KeyPath& /*key*/, std::u16string_view /*name*/,
                               bool /*existed*/) {}

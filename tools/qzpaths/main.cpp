@@ -1,6 +1,7 @@
 // main.cpp - qzpaths: runs the library's own Initialize as an application would, and
 // shows what it found. Here: the options, and every usage error as one line.
 #include "Commands.h"
+#include "registry/Registry.h"
 #include "NativePath.h"
 #include "Terminal.h"
 
@@ -185,6 +186,24 @@ int run(int argc, char** argv)
     explain->add_option("--from", traceFile,
                         "Show the start-ups recorded in a trace file (QZAPPINFO_TRACE=FILE) instead of starting up");
     explain->add_option("--pid", tracePid, "With --from: only the start-ups of this process");
+    auto* registryCommand = app.add_subcommand(
+        "registry", "The machine-wide settings below the base key: list, lint, set and unset them");
+    registry::Request registryRequest;
+    registryCommand->require_subcommand(1);
+    auto* registryList = registryCommand->add_subcommand("list", "Every value below the base key and where it was set");
+    registryList->add_flag("--all", registryRequest.all, "The values of its subkeys too");
+    auto* registryLint = registryCommand->add_subcommand(
+        "lint", "Every line of an export file that does not do what it seems to; exit 1 when one loses something");
+    registryLint->add_option("FILE", registryRequest.file, "The export file (default: the stand-in in use)");
+    auto* registrySet = registryCommand->add_subcommand("set", "Set a value in the stand-in file");
+    registrySet->add_option("NAME", registryRequest.name, "The value's name; A\\B is the value B of the subkey A")
+        ->required();
+    registrySet->add_option("VALUE", registryRequest.value, "Its data")->required();
+    registrySet->add_option("--type", registryRequest.type, "sz (default), expand_sz, multi_sz (items split by \\0) or dword");
+    auto* registryUnset = registryCommand->add_subcommand("unset", "Remove a value from the stand-in file");
+    registryUnset->add_option("NAME", registryRequest.name, "The value's name")->required();
+    for (CLI::App* sub : {registryList, registrySet, registryUnset})
+        sub->add_option("--file", registryRequest.file, "The stand-in file (default: CORVAN_REGISTRY, else /etc/corvan/registry.reg)");
     app.require_subcommand(0, 1);
     for (CLI::App* sub : app.get_subcommands({}))
         sub->allow_extras();
@@ -214,6 +233,10 @@ int run(int argc, char** argv)
     if (shell + nul + settings.json > 1)
         return usage("get takes one of --shell, -0 and --json");
 
+    if (*registryLint) {
+        registryRequest.command = "lint";
+        return registry::printLint(registryRequest, {settings.json, false, false});
+    }
     if (explain->count("--pid") && !explain->count("--from"))
         return usage("--pid goes with --from FILE");
     if (explain->count("--from")) {
@@ -226,10 +249,10 @@ int run(int argc, char** argv)
     const std::string executable = app.count("--exe") ? settings.executable : std::string(argv[0]);
     QZApplicationInfo record;
     QZStartupReport report;
-    // explain and sysvar answer after a failed Initialize too.
+    // explain, sysvar and registry answer after a failed Initialize too.
     if (!report.Initialize(record, settings.name.c_str(), settings.version, settings.email.c_str(),
                            executable.c_str(), settings.patch, 2009, 2009) &&
-        !*explain && !*sysvar) {
+        !*explain && !*sysvar && !*registryCommand) {
         std::cerr << "qzpaths: cannot initialize: " << report.Reason() << '\n'
                   << "qzpaths: run 'qzpaths explain' with the same options to see each step\n";
         return StartupFailed;
@@ -258,6 +281,16 @@ int run(int argc, char** argv)
         return printCheck(record, report, checkOptions, output);
     if (*explain)
         return printExplain(report, output);
+    if (*registryCommand) {
+        if (!record.GetSystemBaseRegistryPath()) {
+            std::cerr << "qzpaths: cannot initialize: " << report.Reason() << '\n';
+            return StartupFailed;
+        }
+        const std::string baseKey = std::string("HKEY_LOCAL_MACHINE\\") + record.GetSystemBaseRegistryPath();
+        registryRequest.command = *registryList ? "list" : *registrySet ? "set" : "unset";
+        return *registryList ? registry::printList(registryRequest, baseKey, output)
+                             : registry::editValue(registryRequest, baseKey, output);
+    }
     return printSummary(record, report, output);
 }
 

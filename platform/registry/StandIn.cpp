@@ -1,0 +1,234 @@
+// StandIn.cpp - a registry export file imported for its tools: the values that the import
+// leaves with their lines, and what it met on the way, in words.
+#include "platform/QZRegistryStandIn.h"
+
+#include "platform/FileContents.h"
+#include "platform/Platform.h"
+#include "platform/QZUtf8.h"
+#include "platform/registry/Import.h"
+#include "platform/registry/Lines.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace qz::standin {
+
+namespace {
+
+using namespace regfile;
+
+// A file of this size or more makes every start-up slower by about 20 ms on a machine of
+// today (bench/README.md: an import costs about 18 ms per megabyte).
+constexpr std::size_t kLargeFile = 1024 * 1024;
+
+const char* rootName(Root root)
+{
+    static const char* const names[] = {"HKEY_LOCAL_MACHINE", "HKEY_USERS",        "HKEY_CLASSES_ROOT",
+                                        "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER", "HKEY_DYN_DATA"};
+    return root == Root::None ? "" : names[static_cast<std::size_t>(root)];
+}
+
+std::string utf8(std::u16string_view units, bool escapedBytes)
+{
+    std::string text = encodeString(units, Encoding::Utf8, escapedBytes);
+    text.pop_back(); // the terminator
+    return text;
+}
+
+std::string keyText(const KeyPath& path, bool escapedBytes)
+{
+    std::string text = rootName(path.root);
+    for (const std::u16string& name : path.names)
+        text += '\\' + utf8(name, escapedBytes);
+    return text;
+}
+
+std::string valueLabel(const std::string& name) { return name.empty() ? "(default)" : "\"" + name + "\""; }
+
+const char* ignoredWords(ImportObserver::Ignored why)
+{
+    switch (why) {
+    case ImportObserver::Ignored::NotASetting: return "ignored: neither a key, a value, a comment nor blank";
+    case ImportObserver::Ignored::BadKeyLine: return "ignored: a key line without ']' or with a blank after '['; later values still go to the key opened before";
+    case ImportObserver::Ignored::UnknownRoot: return "ignored: a key outside the registry's roots (HKEY_LOCAL_MACHINE, ...); its values are dropped too";
+    case ImportObserver::Ignored::RefusedKeyPath: return "ignored: a key path that the registry refuses (a leading backslash, or a name over 256 characters); its values are dropped too";
+    case ImportObserver::Ignored::NoKeyOpen: return "ignored: a value with no key open to take it";
+    case ImportObserver::Ignored::BadValueName: return "ignored: a value name without its closing quote, or with \\0 or a lone backslash";
+    case ImportObserver::Ignored::BadValue: return "ignored: a malformed value: regedit reads no data from it (no type, bad digits, or text after the data)";
+    case ImportObserver::Ignored::BadContinuation: return "ignored: a continuation line that does not start with a hex digit";
+    }
+    return "ignored";
+}
+
+const char* stopWords(ImportObserver::Stop why)
+{
+    switch (why) {
+    case ImportObserver::Stop::BadString: return "the import stops here: \\0 or a lone backslash at the end of string data; no later line is read";
+    case ImportObserver::Stop::RootDeletion: return "the import stops here: a deletion of a root itself or of an unknown root; no later line is read";
+    case ImportObserver::Stop::NoWholeCharacter: return "the import stops here: hex data of a string type without one whole character; no later line is read";
+    }
+    return "the import stops here";
+}
+
+// Keeps what the import meets, in words, and the lines where sections begin and end.
+class Watcher final : public ImportObserver {
+public:
+    explicit Watcher(File& file) : _file(file) {}
+    bool escapedBytes = false;
+
+    void ignored(std::size_t line, Ignored why) override
+    {
+        _file.findings.push_back({Finding::Kind::Ignored, line, ignoredWords(why)});
+        if (why == Ignored::UnknownRoot || why == Ignored::RefusedKeyPath)
+            boundaries.push_back(line);
+    }
+    void stopped(std::size_t line, Stop why) override
+    {
+        _file.findings.push_back({Finding::Kind::Stopped, line, stopWords(why)});
+    }
+    void keyOpened(std::size_t line, const KeyPath& key) override
+    {
+        _file.sections.push_back({keyText(key, escapedBytes), line, line});
+        boundaries.push_back(line);
+    }
+    void keyDeleted(std::size_t line, const KeyPath& key, bool existed) override
+    {
+        boundaries.push_back(line);
+        _file.findings.push_back({Finding::Kind::KeyDeleted, line,
+                                  "the key " + keyText(key, escapedBytes) + " is deleted with its subkeys and values" +
+                                      (existed ? "" : " (it did not exist)"),
+                                  0, existed});
+    }
+    void valueDeleted(std::size_t line, const KeyPath& key, std::u16string_view name, bool existed) override
+    {
+        _file.findings.push_back({Finding::Kind::ValueDeleted, line,
+                                  "the value " + valueLabel(utf8(name, escapedBytes)) + " of " +
+                                      keyText(key, escapedBytes) + " is deleted" + (existed ? "" : " (it did not exist)"),
+                                  0, existed});
+    }
+    void valueReplaced(const KeyPath& key, const regfile::Value& value, std::size_t earlierLine) override
+    {
+        // The value's lines are those of the line that replaces it.
+        _file.findings.push_back({Finding::Kind::ValueReplaced, value.firstLine,
+                                  "the value " + valueLabel(utf8(value.name, escapedBytes)) + " of " +
+                                      keyText(key, escapedBytes) + " is set again: this line wins over line " +
+                                      std::to_string(earlierLine),
+                                  earlierLine, true});
+    }
+
+    std::vector<std::size_t> boundaries; // lines after which a section no longer takes values
+
+private:
+    File& _file;
+};
+
+// Every value of every key, depth first, without recursion (keys may nest deeply).
+void collect(const Imported& imported, File& file)
+{
+    struct Pending {
+        const Key* key;
+        KeyPath path;
+    };
+    std::vector<Pending> stack;
+    for (std::size_t root = kRoots; root-- > 0;) {
+        KeyPath path;
+        path.root = static_cast<Root>(root);
+        if (path.root != Root::ClassesRoot)
+            stack.push_back({&imported.tree.root(path.root), path});
+    }
+    while (!stack.empty()) {
+        Pending at = std::move(stack.back());
+        stack.pop_back();
+        const std::string key = keyText(at.path, imported.escapedBytes());
+        for (const auto& [folded, value] : at.key->values)
+            file.values.push_back({key, utf8(value.name, imported.escapedBytes()), value.type,
+                                   dataOf(value, imported, Encoding::Utf8), value.firstLine, value.lastLine});
+        for (auto sub = at.key->subkeys.rbegin(); sub != at.key->subkeys.rend(); ++sub) {
+            KeyPath below = at.path;
+            below.names.push_back(sub->second->name);
+            stack.push_back({sub->second, std::move(below)});
+        }
+    }
+}
+
+} // namespace
+
+File readContents(std::string_view contents, const std::string& path)
+{
+    File file;
+    file.path = path;
+    file.bytes = contents.size();
+    Watcher watcher(file);
+    watcher.escapedBytes = !(contents.size() >= 2 && contents[0] == '\xFF' && contents[1] == '\xFE');
+    const Imported imported = importRegistry(contents, Encoding::Utf8, &watcher);
+    file.exportFile = imported.exportFile();
+    file.utf16 = imported.utf16();
+    file.hasNul = contents.size() >= 2 && containsNul(contents, file.utf16);
+    file.stoppedAt = imported.stoppedAt;
+    if (!file.exportFile)
+        return file;
+    collect(imported, file);
+
+    // A section ends before the next line that opens, deletes or refuses a key.
+    std::sort(watcher.boundaries.begin(), watcher.boundaries.end());
+    for (Section& section : file.sections) {
+        const auto next = std::upper_bound(watcher.boundaries.begin(), watcher.boundaries.end(), section.keyLine);
+        const std::size_t end = next == watcher.boundaries.end() ? SIZE_MAX : *next;
+        for (const Value& value : file.values)
+            if (value.firstLine > section.keyLine && value.firstLine < end && isAtOrBelow(value.key, section.key, false))
+                section.lastLine = std::max(section.lastLine, value.lastLine);
+    }
+    for (const Value& value : file.values)
+        if (value.data.size() > kReadLimit)
+            file.findings.push_back({Finding::Kind::TooLong, value.firstLine,
+                                     "the value " + valueLabel(value.name) + " of " + value.key + " holds " +
+                                         std::to_string(value.data.size()) + " bytes: a lookup reads at most " +
+                                         std::to_string(kReadLimit) + ", so it counts as not set"});
+    if (!file.utf16) {
+        LineReader lines(contents, false);
+        std::string_view line;
+        while (lines.next(line))
+            if (!isUtf8(line))
+                file.findings.push_back({Finding::Kind::NotUtf8, lines.number(),
+                                         "bytes that are not UTF-8: lookups give them back as they stand, and "
+                                         "names with them match only the same bytes"});
+    }
+    if (file.bytes >= kLargeFile)
+        file.findings.push_back({Finding::Kind::TooLarge, 0,
+                                 "the file holds " + std::to_string(file.bytes) +
+                                     " bytes: every start-up imports it whole, about 18 ms a megabyte",
+                                 0, false});
+    std::stable_sort(file.findings.begin(), file.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return file;
+}
+
+File readFile(const std::string& path)
+{
+    File unread;
+    unread.path = path;
+    if (platform::status(path.c_str()) == platform::Status::Directory) {
+        unread.error = "a directory, not a file";
+        return unread;
+    }
+    errno = 0;
+    const std::optional<platform::FileBytes> contents = platform::fileBytes(path.c_str());
+    if (!contents) {
+        unread.error = std::strerror(errno ? errno : ENOENT);
+        return unread;
+    }
+    return readContents(contents->view(), path);
+}
+
+bool isAtOrBelow(std::string_view key, std::string_view keyPath, bool subkeys)
+{
+    const std::u16string wanted = folded(decoded(keyPath, FileText::Utf8));
+    const std::u16string have = folded(decoded(key, FileText::Utf8));
+    if (have.size() < wanted.size() || have.compare(0, wanted.size(), wanted) != 0)
+        return false;
+    return have.size() == wanted.size() || (subkeys && have[wanted.size()] == u'\\');
+}
+
+} // namespace qz::standin

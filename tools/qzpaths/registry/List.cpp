@@ -1,0 +1,140 @@
+// List.cpp - qzpaths registry list: every value below the base key as a lookup reads it,
+// with the line of the stand-in file that set it.
+#include "registry/Registry.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace qzpaths::registry {
+
+namespace {
+
+std::string hexBytes(std::string_view bytes)
+{
+    std::string hex;
+    char pair[4];
+    for (const char c : bytes) {
+        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
+        hex += hex.empty() ? "" : ",";
+        hex += pair;
+    }
+    return hex;
+}
+
+std::string withoutTerminator(const std::string& data)
+{
+    return !data.empty() && data.back() == '\0' ? data.substr(0, data.size() - 1) : data;
+}
+
+} // namespace
+
+std::optional<Place> placeOf(const Request& request)
+{
+    if (!request.file.empty())
+        return Place{request.file, "--file"};
+    const auto standIn = qz::standin::standInFile();
+    if (!standIn)
+        return std::nullopt;
+    return Place{standIn->first, standIn->second.empty() ? "the default" : standIn->second};
+}
+
+std::string typeName(std::uint32_t type)
+{
+    switch (type) {
+    case 0: return "REG_NONE";
+    case 1: return "REG_SZ";
+    case 2: return "REG_EXPAND_SZ";
+    case 3: return "REG_BINARY";
+    case 4: return "REG_DWORD";
+    case 5: return "REG_DWORD_BIG_ENDIAN";
+    case 7: return "REG_MULTI_SZ";
+    case 11: return "REG_QWORD";
+    default: return "REG_" + std::to_string(type);
+    }
+}
+
+std::string shownData(const qz::standin::Value& value)
+{
+    if (value.type == 1 || value.type == 2)
+        return withoutTerminator(value.data);
+    if (value.type == 7) {
+        std::string shown;
+        std::string_view rest = value.data;
+        while (!rest.empty() && rest.front() != '\0') {
+            const std::size_t end = std::min(rest.find('\0'), rest.size());
+            shown += (shown.empty() ? "\"" : ", \"") + std::string(rest.substr(0, end)) + "\"";
+            rest.remove_prefix(std::min(end + 1, rest.size()));
+        }
+        return shown;
+    }
+    if (value.type == 4 && value.data.size() == 4) {
+        std::uint32_t number = 0;
+        for (int i = 3; i >= 0; --i)
+            number = number << 8 | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%08x (%u)", number, number);
+        return text;
+    }
+    return hexBytes(value.data);
+}
+
+json valueJson(const qz::standin::Value& value, const std::string& file)
+{
+    json entry = {{"key", jsonText(value.key)},
+                  {"name", jsonText(value.name)},
+                  {"type", typeName(value.type)},
+                  {"data", value.type == 1 || value.type == 2 ? jsonText(withoutTerminator(value.data))
+                                                              : jsonText(shownData(value))},
+                  {"bytes", value.data.size()}};
+    if (value.firstLine > 0)
+        entry["where"] = {{"file", jsonText(file)}, {"line", value.firstLine}, {"lastLine", value.lastLine}};
+    else
+        entry["where"] = {{"file", nullptr}, {"place", "HKEY_LOCAL_MACHINE"}};
+    return entry;
+}
+
+int printList(const Request& request, const std::string& baseKey, const Output& output)
+{
+    std::vector<qz::standin::Value> values;
+    std::string where = "HKEY_LOCAL_MACHINE";
+    const std::optional<Place> place = placeOf(request);
+    if (place) {
+        const qz::standin::File file = qz::standin::readFile(place->file);
+        if (!file.error.empty() || !file.exportFile) {
+            std::cerr << "qzpaths: the registry stand-in " << place->file << " (" << place->why << ") "
+                      << (file.error.empty() ? std::string("is not a registry export file") : "cannot be read: " + file.error)
+                      << '\n';
+            return Negative;
+        }
+        for (const auto& value : file.values)
+            if (qz::standin::isAtOrBelow(value.key, baseKey, request.all))
+                values.push_back(value);
+        where = place->file;
+    } else {
+        values = qz::standin::systemValues(baseKey, request.all).value_or(std::vector<qz::standin::Value>());
+    }
+    if (output.json) {
+        json list = json::array();
+        for (const auto& value : values)
+            list.push_back(valueJson(value, where));
+        printJson({{"key", jsonText(baseKey)}, {"store", jsonText(where)}, {"values", list}});
+        return Success;
+    }
+    std::cout << baseKey << "  in " << where << '\n';
+    if (values.empty())
+        std::cout << "  no values" << (request.all ? "" : " (--all lists those of its subkeys too)") << '\n';
+    std::string lastKey = baseKey;
+    for (const auto& value : values) {
+        if (value.key != lastKey)
+            std::cout << value.key << '\n';
+        lastKey = value.key;
+        std::cout << "  " << (value.name.empty() ? "(default)" : value.name) << "  " << typeName(value.type) << "  "
+                  << shownData(value);
+        if (value.firstLine > 0)
+            std::cout << "  " << where << ':' << value.firstLine;
+        std::cout << '\n';
+    }
+    return Success;
+}
+
+} // namespace qzpaths::registry
