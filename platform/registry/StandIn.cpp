@@ -99,14 +99,14 @@ public:
         _file.findings.push_back({Finding::Kind::KeyDeleted, line,
                                   "the key " + keyText(key, escapedBytes) + " is deleted with its subkeys and values" +
                                       (existed ? "" : " (it did not exist)"),
-                                  0, existed});
+                                  0, false});
     }
     void valueDeleted(std::size_t line, const KeyPath& key, std::u16string_view name, bool existed) override
     {
         _file.findings.push_back({Finding::Kind::ValueDeleted, line,
                                   "the value " + valueLabel(utf8(name, escapedBytes)) + " of " +
                                       keyText(key, escapedBytes) + " is deleted" + (existed ? "" : " (it did not exist)"),
-                                  0, existed});
+                                  0, false});
     }
     void valueReplaced(const KeyPath& key, const regfile::Value& value, std::size_t earlierLine) override
     {
