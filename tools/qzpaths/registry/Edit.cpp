@@ -139,7 +139,7 @@ Edited unsetIn(const std::optional<std::string>& current, const std::string& pat
 int editValue(const Request& request, const std::string& baseKey, const Output& output)
 {
     const std::optional<Place> place = placeOf(request);
-    if (!place) {
+    if (!place || !qz::standin::standInFile()) {
         std::cerr << "qzpaths: Windows keeps these settings in its registry: use reg add or reg delete\n";
         return Usage;
     }
