@@ -498,11 +498,21 @@ TEST_F(QzpathsCliTest, BashCompletionCompletesSubcommandsOptionsAndKeys)
                                                              "_qzpaths\n"
                                                              "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
     const std::string q = QZ_QZPATHS;
+    // A value in the stand-in file: set and sysvar complete its name.
+    env.set("CORVAN_REGISTRY", tree.touch("registry.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvan "
+                                                          "Engineering, Inc.\\Quazen\\10.0build60]\n"
+                                                          "\"QZ_COMPLETION_VALUE\"=\"1\"\n"));
     const struct {
         std::vector<std::string> words;
         std::vector<std::string> reply;
     } rows[] = {
-        {{q, ""}, {"get", "keys", "dump", "check", "explain", "sysvar", "config"}},
+        {{q, ""}, {"get", "keys", "dump", "check", "explain", "sysvar", "config", "registry"}},
+        {{q, "registry", ""}, {"list", "lint", "set", "unset"}},
+        {{q, "registry", "set", "--t"}, {"--type"}},
+        {{q, "registry", "set", "--type", "m"}, {"multi_sz"}},
+        {{q, "registry", "list", "--a"}, {"--all", "--app-version"}},
+        {{q, "registry", "unset", "QZ_COMPLETION_"}, {"QZ_COMPLETION_VALUE"}},
+        {{q, "sysvar", "QZ_COMPLETION_"}, {"QZ_COMPLETION_VALUE"}},
         {{q, "ch"}, {"check"}},
         {{q, "--exe", exe, "ch"}, {"check"}},
         {{q, "get", "tcl_"}, {"tcl_bin", "tcl_lib"}},

@@ -9,6 +9,12 @@ _qzpaths_keys()
     CORVAN_HOME=${CORVAN_HOME:-/nonexistent} "$1" keys 2>/dev/null
 }
 
+# The value names below the base key that the registry (or its stand-in file) holds.
+_qzpaths_registry_names()
+{
+    "$1" registry list 2>/dev/null | awk 'NR > 1 && /^  [^ ]/ && $1 != "no" { print $1 }'
+}
+
 _qzpaths()
 {
     local cur prev words cword split
@@ -16,13 +22,19 @@ _qzpaths()
 
     local program=${words[0]/#\~/$HOME}
     local global="--name --app-version --patch --exe --json --color --help --version"
-    local subcommand="" requiring="" i
+    local subcommand="" action="" requiring="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            -n | --name | --app-version | -p | --patch | -e | --exe | --color | --from | --pid) ((i++)) ;;
+            -n | --name | --app-version | -p | --patch | -e | --exe | --color | --from | --pid | --file | --type) ((i++)) ;;
             --require) requiring=yes ;;
             -*) requiring="" ;;
-            *) [[ -z $subcommand ]] && subcommand=${words[i]} ;;
+            *)
+                if [[ -z $subcommand ]]; then
+                    subcommand=${words[i]}
+                elif [[ $subcommand == registry && -z $action ]]; then
+                    action=${words[i]}
+                fi
+                ;;
         esac
     done
 
@@ -31,7 +43,11 @@ _qzpaths()
             COMPREPLY=($(compgen -W "auto always never" -- "$cur"))
             return
             ;;
-        -e | --exe | --from)
+        --type)
+            COMPREPLY=($(compgen -W "sz expand_sz multi_sz dword" -- "$cur"))
+            return
+            ;;
+        -e | --exe | --from | --file)
             _filedir
             return
             ;;
@@ -45,7 +61,7 @@ _qzpaths()
     case $subcommand in
         "")
             options=$global
-            words_here="get keys dump check explain sysvar config"
+            words_here="get keys dump check explain sysvar config registry"
             ;;
         get)
             options="--shell -0 --null $global"
@@ -59,7 +75,19 @@ _qzpaths()
             ;;
         sysvar)
             options=$global
-            words_here=$(compgen -e)
+            words_here="$(compgen -e) $(_qzpaths_registry_names "$program")"
+            ;;
+        registry)
+            case $action in
+                "") words_here="list lint set unset" ;;
+                list) options="--all --file $global" ;;
+                lint) [[ $cur != -* ]] && _filedir ;;
+                set | unset)
+                    options="--file $global"
+                    [[ $action == set ]] && options="--type $options"
+                    words_here=$(_qzpaths_registry_names "$program")
+                    ;;
+            esac
             ;;
         config)
             options=$global
