@@ -4,8 +4,10 @@
 #define QZREGISTRYREAD_H
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qz::platform {
 
@@ -30,6 +32,16 @@ struct RegistryRead {
     // The data as an 8-bit caller reads it (string types with their terminator), when it
     // was found and not larger than the read allowed.
     std::optional<std::string> data;
+    // The value's type when found: REG_SZ 1, REG_EXPAND_SZ 2, REG_BINARY 3, REG_DWORD 4,
+    // REG_MULTI_SZ 7, ... A lookup takes the data of any type as text.
+    std::uint32_t type = 0;
+    // When the key is missing: the nearest key above it that exists, and that key's
+    // subkeys (names as spelled), so that a reader sees which keys are there instead.
+    std::string nearestKey;
+    std::vector<std::string> nearestSubkeys;
+    // Windows: the key or value is missing from the 64-bit view but the 32-bit view
+    // (WOW6432Node), which 32-bit programs and reg add /reg:32 write, holds the value.
+    bool inOtherView = false;
 };
 
 } // namespace qz::platform

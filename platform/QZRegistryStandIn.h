@@ -19,6 +19,9 @@ namespace qz::standin {
 // The longest data that a lookup reads, in bytes (a string's terminator included).
 constexpr std::size_t kReadLimit = 1023;
 
+// A value's type by its name: "REG_SZ", "REG_DWORD", ... ("REG_<number>" for others).
+QZAPPINFO_EXPORT std::string typeName(std::uint32_t type);
+
 // A value as the registry holds it after the import. Texts are 8-bit text (UTF-8).
 struct Value {
     std::string key;         // the full path with its root: HKEY_LOCAL_MACHINE\SOFTWARE\...
@@ -40,6 +43,9 @@ struct Finding {
         TooLong,       // data longer than a lookup reads
         NotUtf8,       // bytes of an 8-bit file that are not UTF-8
         TooLarge,      // a file large enough to slow every start-up
+        NotText,       // data of a type that is not a string: a lookup takes its bytes as text
+        NotExpanded,   // %NAME% in a value: nothing expands it
+        NotRead,       // a value outside HKEY_LOCAL_MACHINE, which the suite never reads
     };
     Kind kind;
     std::size_t line = 0;

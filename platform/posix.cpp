@@ -176,6 +176,9 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
     }
     read.keyFound = found.keyFound;
     read.valueFound = found.data.has_value();
+    read.type = found.type;
+    read.nearestKey = std::move(found.nearestKey);
+    read.nearestSubkeys = std::move(found.nearestSubkeys);
     if (found.data) {
         read.valueBytes = found.data->size();
         if (found.data->size() <= maxBytes)

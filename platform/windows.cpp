@@ -86,6 +86,42 @@ Status status(const char* path)
     return (info.st_mode & _S_IFDIR) ? Status::Directory : Status::Other;
 }
 
+namespace {
+
+// Only after a miss: the nearest key above keyPath that exists, with its subkeys.
+void nearestKey(std::string path, RegistryRead& read)
+{
+    for (std::size_t cut = path.rfind('\\'); cut != std::string::npos; cut = path.rfind('\\')) {
+        path.erase(cut);
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+            continue;
+        read.nearestKey = "HKEY_LOCAL_MACHINE\\" + path;
+        char name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD size = sizeof name;
+            if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            read.nearestSubkeys.emplace_back(name, size);
+        }
+        RegCloseKey(key);
+        return;
+    }
+}
+
+// Only after a miss: whether the 32-bit view holds the value.
+bool inOtherView(const std::string& keyPath, const std::string& valueName)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+        return false;
+    const bool found = RegQueryValueExA(key, valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+} // namespace
+
 RegistryRead readRegistryValue(const std::string& keyPath, const std::string& valueName, std::size_t maxBytes)
 {
     RegistryRead read;
@@ -93,8 +129,11 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
     read.keyPath = "HKEY_LOCAL_MACHINE\\" + keyPath;
     read.valueName = valueName;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        nearestKey(keyPath, read);
+        read.inOtherView = inOtherView(keyPath, valueName);
         return read;
+    }
     read.keyFound = true;
     // The size first, then the data into a buffer of maxBytes, as a caller with a buffer
     // of that size reads it: data that does not fit is not read.
@@ -109,8 +148,11 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
         result = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
         if (result == ERROR_SUCCESS)
             read.data = std::string(data.data(), size);
+        read.type = type;
     }
     RegCloseKey(key);
+    if (!read.valueFound)
+        read.inOtherView = inOtherView(keyPath, valueName);
     return read;
 }
 

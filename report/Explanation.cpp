@@ -1,6 +1,7 @@
 // Explanation.cpp - the start-up report as text: what each step of Initialize consulted and
 // found, as qzpaths explain prints it and a trace on standard error writes it.
 #include "QZReportWords.h"
+#include "QZRegistryStandIn.h"
 
 #include <algorithm>
 #include <sstream>
@@ -258,11 +259,25 @@ std::string lookupDetails(const Report::Lookup& lookup, const std::string& inden
         }
     }
     out << indent << "key: " << read.keyPath << (read.keyFound ? "  found" : "  not found") << '\n';
-    if (!read.keyFound)
-        return out.str();
+    const std::string inOtherView = read.inOtherView ? indent + "the 32-bit view (WOW6432Node) holds the value, "
+                                                                "which a 64-bit program does not read: write it "
+                                                                "without /reg:32\n"
+                                                     : "";
+    if (!read.keyFound) {
+        if (!read.nearestKey.empty()) {
+            std::string subkeys;
+            for (std::size_t i = 0; i < read.nearestSubkeys.size() && i < 12; ++i)
+                subkeys += (i ? ", " : "") + read.nearestSubkeys[i];
+            if (read.nearestSubkeys.size() > 12)
+                subkeys += ", ... (" + std::to_string(read.nearestSubkeys.size()) + " in all)";
+            out << indent << "below " << read.nearestKey << ": "
+                << (subkeys.empty() ? std::string("no keys") : "only " + subkeys) << '\n';
+        }
+        return out.str() + inOtherView;
+    }
     out << indent << "value: " << valueLabel(read.valueName) << "  ";
     if (!read.valueFound)
-        out << "not found\n";
+        out << "not found\n" << inOtherView;
     else if (read.valueBytes > lookup.registryReadLimit)
         out << tooLong(read.valueBytes, lookup.registryReadLimit) << '\n';
     else if (!lookup.registryText || lookup.registryText->empty())
@@ -271,6 +286,16 @@ std::string lookupDetails(const Report::Lookup& lookup, const std::string& inden
         out << tooLong(lookup.registryText->size(), lookup.size - 1) << '\n';
     else
         out << *lookup.registryText << "  (used)\n";
+    if (read.valueFound && read.type != 1 && read.type != 2 && read.type != 7)
+        out << indent << "its type is " << standin::typeName(read.type) << ", not text: a lookup takes its "
+            << byteCount(read.valueBytes) << (read.valueBytes == 1 ? " byte" : " bytes") << " as they stand\n";
+    if (lookup.registryText) {
+        const std::size_t open = lookup.registryText->find('%');
+        const std::size_t close = open == std::string::npos ? open : lookup.registryText->find('%', open + 1);
+        if (close != std::string::npos && close > open + 1)
+            out << indent << lookup.registryText->substr(open, close - open + 1)
+                << " is not expanded: the value is used as it stands\n";
+    }
     return out.str();
 }
 

@@ -7,6 +7,7 @@
 #include "qzappinfo_export.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace qz::words {

@@ -33,6 +33,13 @@ void writeLookup(JsonWriter& json, const Report::Lookup& lookup)
         json.key("valueName").text(read.valueName);
         json.key("valueFound").boolean(read.valueFound);
         json.key("valueBytes").number(static_cast<long long>(read.valueBytes));
+        json.key("type").number(read.type);
+        json.key("nearestKey").text(read.nearestKey);
+        json.key("nearestSubkeys").open('[');
+        for (const std::string& subkey : read.nearestSubkeys)
+            json.text(subkey);
+        json.close(']');
+        json.key("inOtherView").boolean(read.inOtherView);
         json.close('}');
     } else {
         json.null();

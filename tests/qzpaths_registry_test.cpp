@@ -306,4 +306,51 @@ TEST_F(RegistryTest, ListOnWindowsReadsTheRegistry)
     EXPECT_NE(listed.out.find("  QZ_LIST_DWORD  REG_DWORD  0x00000007 (7)\n"), std::string::npos) << listed.out;
 }
 
+// What a value says of itself: explain, check and lint name a type that is not text, a
+// %NAME% that nothing expands, the keys that are there when the wanted one is not, and on
+// Windows a value that only the 32-bit view holds.
+TEST_F(RegistryTest, ExplainCheckAndLintSayWhatTheValuesThemselvesSay)
+{
+    const std::string quazen = "SOFTWARE\\Corvan Engineering, Inc.\\Quazen";
+    const auto explained = [&] { return qzpaths({"explain"}).out; };
+    {
+        qztest::TestRegistry registry(env, tree, quazen + "\\10.0build60");
+        registry.setDword("", "CORVAN_HOME", 1);
+        EXPECT_NE(explained().find("its type is REG_DWORD, not text: a lookup takes its 4 bytes as they stand"),
+                  std::string::npos)
+            << explained();
+        EXPECT_NE(qzpaths({"check"}).out.find("WARNING: CORVAN_HOME in the registry is REG_DWORD data, not text"),
+                  std::string::npos);
+        registry.setString("", "CORVAN_HOME", "%SystemDrive%\\Quazen");
+        EXPECT_NE(explained().find("%SystemDrive% is not expanded: the value is used as it stands"), std::string::npos);
+        EXPECT_NE(qzpaths({"check"}).out.find("WARNING: CORVAN_HOME holds %SystemDrive%, which nothing expands"),
+                  std::string::npos);
+    }
+    {
+        qztest::TestRegistry registry(env, tree, quazen + "\\11.0build60");
+        registry.setString("", "CORVAN_HOME", tree.path("inst"));
+        const std::string text = explained();
+        const std::size_t below = text.find("below HKEY_LOCAL_MACHINE\\" + quazen + ": only ");
+        ASSERT_NE(below, std::string::npos) << text;
+        EXPECT_NE(text.substr(below, text.find('\n', below) - below).find("11.0build60"), std::string::npos);
+    }
+    {
+        qztest::TestRegistry registry(env, tree, quazen + "\\10.0build60");
+        if (registry.setString32("", "DISPLAY", ":32")) {
+            EXPECT_NE(explained().find("the 32-bit view (WOW6432Node) holds the value"), std::string::npos)
+                << explained();
+        }
+    }
+    const std::string lint = tree.touch("values.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\" + quazen +
+                                                          "\\10.0build60]\n\"CORVAN_HOME\"=dword:00000001\n"
+                                                          "\"QZ_MSG_HELP\"=\"%HELP%\\\\en\"\n"
+                                                          "[HKEY_CURRENT_USER\\Software\\Corvan]\n\"A\"=\"1\"\n");
+    const json report = json::parse(qzpaths({"--json", "registry", "lint", lint}).out);
+    std::vector<std::string> kinds;
+    for (const json& finding : report["findings"])
+        kinds.push_back(finding["kind"]);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"notText", "notExpanded", "notRead"})) << report.dump(1);
+    EXPECT_EQ(report["loses"], false);
+}
+
 } // namespace

@@ -26,6 +26,34 @@ std::string dataOf(const Value& value, const Imported& imported, Encoding encodi
     return encodeString(text, encoding, false);
 }
 
+namespace {
+
+// The nearest key above a missing one that exists, with its subkeys' names, in UTF-8.
+void nearest(const Imported& imported, KeyPath path, Inspection& found)
+{
+    static const char* const roots[] = {"HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CLASSES_ROOT",
+                                        "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER", "HKEY_DYN_DATA"};
+    const auto utf8 = [&](const std::u16string& name) {
+        std::string text = encodeString(name, Encoding::Utf8, imported.escapedBytes());
+        text.pop_back();
+        return text;
+    };
+    while (!path.names.empty()) {
+        path.names.pop_back();
+        const Key* key = path.names.empty() ? &imported.tree.root(path.root) : imported.tree.find(path);
+        if (!key)
+            continue;
+        found.nearestKey = roots[static_cast<std::size_t>(path.root)];
+        for (const std::u16string& name : path.names)
+            found.nearestKey += "\\" + utf8(name);
+        for (const auto& [folded, subkey] : key->subkeys)
+            found.nearestSubkeys.push_back(utf8(subkey->name));
+        return;
+    }
+}
+
+} // namespace
+
 Inspection inspect(const Imported& imported, std::string_view keyPath, std::string_view valueName,
                    Encoding encoding)
 {
@@ -35,12 +63,16 @@ Inspection inspect(const Imported& imported, std::string_view keyPath, std::stri
     if (!found.exportFile || !target || (target->escapedBytes && imported.utf16()))
         return found;
     const Key* key = imported.tree.find(target->key);
-    if (!key)
+    if (!key) {
+        nearest(imported, target->key, found);
         return found;
+    }
     found.keyFound = true;
     const auto value = key->values.find(folded(target->name));
-    if (value != key->values.end())
+    if (value != key->values.end()) {
         found.data = dataOf(value->second, imported, encoding);
+        found.type = value->second.type;
+    }
     return found;
 }
 

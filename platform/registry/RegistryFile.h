@@ -4,9 +4,11 @@
 #define QZ_PLATFORM_REGISTRY_REGISTRYFILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qz::regfile {
 
@@ -25,6 +27,10 @@ struct Inspection {
     bool exportFile = false;          // the first line is a header that regedit accepts
     bool keyFound = false;            // the key exists once the file is imported
     std::optional<std::string> data;  // the value's whole data, whatever its size
+    std::uint32_t type = 0;           // the value's type, when found
+    // When the key is missing: the nearest key above it that exists, and its subkeys.
+    std::string nearestKey;
+    std::vector<std::string> nearestSubkeys;
 };
 
 // The value valueName ("" for the default value) of the key keyPath (a full path such as

@@ -155,6 +155,15 @@ void collect(const Imported& imported, File& file)
 
 } // namespace
 
+std::string typeName(std::uint32_t type)
+{
+    static const char* const names[] = {"REG_NONE", "REG_SZ",   "REG_EXPAND_SZ", "REG_BINARY",
+                                        "REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ"};
+    if (type < sizeof names / sizeof names[0])
+        return names[type];
+    return type == 11 ? "REG_QWORD" : "REG_" + std::to_string(type);
+}
+
 File readContents(std::string_view contents, const std::string& path)
 {
     File file;
@@ -179,6 +188,25 @@ File readContents(std::string_view contents, const std::string& path)
         for (const Value& value : file.values)
             if (value.firstLine > section.keyLine && value.firstLine < end && isAtOrBelow(value.key, section.key, false))
                 section.lastLine = std::max(section.lastLine, value.lastLine);
+    }
+    for (const Value& value : file.values) {
+        const std::string label = "the value " + valueLabel(value.name) + " of " + value.key;
+        if (!isAtOrBelow(value.key, "HKEY_LOCAL_MACHINE", true))
+            file.findings.push_back({Finding::Kind::NotRead, value.firstLine,
+                                     label + " is never read: the suite reads only HKEY_LOCAL_MACHINE", 0, false});
+        if (!isStringType(value.type))
+            file.findings.push_back({Finding::Kind::NotText, value.firstLine,
+                                     label + " is " + typeName(value.type) +
+                                         " data, not text: a lookup takes its " + std::to_string(value.data.size()) +
+                                         " bytes as they stand",
+                                     0, false});
+        const std::size_t open = isStringType(value.type) ? value.data.find('%') : std::string::npos;
+        const std::size_t close = open == std::string::npos ? open : value.data.find('%', open + 1);
+        if (close != std::string::npos && close > open + 1 && value.data.find('\0') > close)
+            file.findings.push_back({Finding::Kind::NotExpanded, value.firstLine,
+                                     label + " holds " + value.data.substr(open, close - open + 1) +
+                                         ", which nothing expands: it is used as it stands",
+                                     0, false});
     }
     for (const Value& value : file.values)
         if (value.data.size() > kReadLimit)

@@ -24,6 +24,9 @@ public:
     void setString(const std::string& subkey, const std::string& name, const std::string& value);
     void setDword(const std::string& subkey, const std::string& name, std::uint32_t value);
     void setBinary(const std::string& subkey, const std::string& name, const std::string& bytes);
+    // The value in the 32-bit view only (WOW6432Node), as reg add /reg:32 writes it; false
+    // where the registry has no such view (the stand-in file).
+    bool setString32(const std::string& subkey, const std::string& name, const std::string& value);
 
     struct Impl;
 

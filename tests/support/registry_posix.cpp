@@ -89,4 +89,6 @@ void TestRegistry::setBinary(const std::string& subkey, const std::string& name,
     _impl->add(subkey, Impl::nameOf(name) + "=hex:" + Impl::hexBytes(bytes));
 }
 
+bool TestRegistry::setString32(const std::string&, const std::string&, const std::string&) { return false; }
+
 } // namespace qztest

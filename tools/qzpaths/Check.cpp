@@ -4,6 +4,8 @@
 #include "JsonText.h"
 #include "Probe.h"
 
+#include <QZRegistryStandIn.h>
+
 #include <algorithm>
 #include <iostream>
 #include <map>
@@ -153,6 +155,22 @@ int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const C
     }
     const std::string home = record.GetCorvanHome();
     const Probe homeProbe = probeLocation(home);
+    // What the value that gave the home says of itself: a type that is not text, or a
+    // %NAME% that nothing expands.
+    std::vector<std::string> homeNotes;
+    for (const auto& lookup : report.lookups) {
+        if (lookup.name != "CORVAN_HOME" || lookup.source == QZStartupReport::Lookup::Source::Nowhere)
+            continue;
+        if (lookup.registry && lookup.source == QZStartupReport::Lookup::Source::Registry &&
+            lookup.registry->type != 1 && lookup.registry->type != 2 && lookup.registry->type != 7)
+            homeNotes.push_back("CORVAN_HOME in the registry is " + qz::standin::typeName(lookup.registry->type) +
+                                " data, not text: the home is its bytes as they stand");
+        const std::size_t open = lookup.value.find('%');
+        const std::size_t close = open == std::string::npos ? open : lookup.value.find('%', open + 1);
+        if (close != std::string::npos && close > open + 1)
+            homeNotes.push_back("CORVAN_HOME holds " + lookup.value.substr(open, close - open + 1) +
+                                ", which nothing expands: the home is used as it stands");
+    }
 
     std::map<Presence, std::size_t> counts;
     std::vector<std::string> requiredMissing, requiredUnreachable;
@@ -179,6 +197,7 @@ int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const C
         }
         std::cout << json{{"home", jsonText(home)},
                           {"homeProbe", probeJson(homeProbe)},
+                          {"homeNotes", homeNotes},
                           {"present", counts[Presence::Present]},
                           {"missing", counts[Presence::Missing]},
                           {"unreachable", counts[Presence::Unreachable]},
@@ -195,6 +214,8 @@ int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const C
         std::cout << marks.warning("WARNING: the home " + home + " is " + presenceName(homeProbe.presence) + " (" +
                                    probeDetail(homeProbe) + ")")
                   << '\n';
+    for (const std::string& note : homeNotes)
+        std::cout << marks.warning("WARNING: " + note) << '\n';
     if (options.missingOnly) {
         for (const Location& location : locations)
             if (location.probe.presence != Presence::Present)

@@ -2,6 +2,8 @@
 // JSON, for qzpaths explain and sysvar.
 #include "Printing.h"
 
+#include <QZRegistryStandIn.h>
+
 #include <iostream>
 
 namespace qzpaths {
@@ -27,9 +29,16 @@ json lookupJson(const Report::Lookup& lookup)
                     {"valueName", jsonText(read.valueName)},
                     {"valueFound", read.valueFound},
                     {"valueBytes", read.valueFound ? json(read.valueBytes) : json(nullptr)},
+                    {"type", read.valueFound ? json(qz::standin::typeName(read.type)) : json(nullptr)},
+                    {"nearestKey", read.nearestKey.empty() ? json(nullptr) : jsonText(read.nearestKey)},
+                    {"nearestSubkeys", json::array()},
+                    {"inOtherView", read.inOtherView},
                     {"readLimit", lookup.registryReadLimit},
                     {"text", lookup.registryText ? jsonText(*lookup.registryText) : json(nullptr)}};
     }
+    if (lookup.registry)
+        for (const std::string& subkey : lookup.registry->nearestSubkeys)
+            registry["nearestSubkeys"].push_back(jsonText(subkey));
     const bool found = lookup.source != Report::Lookup::Source::Nowhere;
     return {{"name", jsonText(lookup.name)},
             {"value", found ? jsonText(lookup.value) : json(nullptr)},

@@ -63,6 +63,11 @@ Report::Lookup lookupFrom(const json& object)
         read.valueName = text(registry.at("valueName"));
         read.valueFound = registry.at("valueFound").get<bool>();
         read.valueBytes = registry.at("valueBytes").get<std::size_t>();
+        read.type = registry.at("type").get<std::uint32_t>();
+        read.nearestKey = text(registry.at("nearestKey"));
+        for (const json& subkey : registry.at("nearestSubkeys"))
+            read.nearestSubkeys.push_back(text(subkey));
+        read.inOtherView = registry.at("inOtherView").get<bool>();
         lookup.registry = read;
     }
     lookup.registryReadLimit = object.at("readLimit").get<std::size_t>();

@@ -20,6 +20,9 @@ const char* kindName(Finding::Kind kind)
     case Finding::Kind::ValueReplaced: return "valueReplaced";
     case Finding::Kind::TooLong: return "tooLong";
     case Finding::Kind::NotUtf8: return "notUtf8";
+    case Finding::Kind::NotText: return "notText";
+    case Finding::Kind::NotExpanded: return "notExpanded";
+    case Finding::Kind::NotRead: return "notRead";
     default: return "tooLarge";
     }
 }

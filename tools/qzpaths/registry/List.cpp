@@ -38,20 +38,7 @@ std::optional<Place> placeOf(const Request& request)
     return Place{standIn->first, standIn->second.empty() ? "the default" : standIn->second};
 }
 
-std::string typeName(std::uint32_t type)
-{
-    switch (type) {
-    case 0: return "REG_NONE";
-    case 1: return "REG_SZ";
-    case 2: return "REG_EXPAND_SZ";
-    case 3: return "REG_BINARY";
-    case 4: return "REG_DWORD";
-    case 5: return "REG_DWORD_BIG_ENDIAN";
-    case 7: return "REG_MULTI_SZ";
-    case 11: return "REG_QWORD";
-    default: return "REG_" + std::to_string(type);
-    }
-}
+std::string typeName(std::uint32_t type) { return qz::standin::typeName(type); }
 
 std::string shownData(const qz::standin::Value& value)
 {
