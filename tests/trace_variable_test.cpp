@@ -91,6 +91,19 @@ TEST_F(TraceVariableTest, AFileGetsOneRecordForEachCallThatNamesWhatWasFound)
     EXPECT_EQ(records().size(), 8u);
 }
 
+// The demo tree, as the README starts it: the record names the sandbox as the home.
+TEST_F(TraceVariableTest, TheDemoTreesStartUpIsRecordedWithItsHome)
+{
+    env.set("QZAPPINFO_TRACE", file);
+    const std::string demo = QZ_DEMO_SANDBOX;
+    const auto run = start(demo + (onWindows() ? "/qz/bin/win64/ryndel.exe" : "/qz/bin/linux64/ryndel"));
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::vector<json> lines = records();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0]["kept"]["home"], qztest::slashed(demo));
+    EXPECT_EQ(lines[0]["sandbox"], true);
+}
+
 TEST_F(TraceVariableTest, AMissingExecutableIsNamedWithTheReason)
 {
     env.set("QZAPPINFO_TRACE", file);
