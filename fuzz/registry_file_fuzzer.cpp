@@ -1,12 +1,14 @@
 // registry_file_fuzzer.cpp - the registry export file reader over arbitrary file contents,
 // asked for well-known keys and values or for names taken from the input; a file in ASCII
-// reads alike in both 8-bit encodings, and watching the import changes nothing it gives.
+// reads alike in both 8-bit encodings, watching the import changes nothing it gives, and the
+// tools' listing of the import gives what lookups give.
 //
 // Input: one selector byte, then (when its high bit is set) a key path and a value name
 // as length-prefixed texts, then the file's contents.
 #include "platform/registry/RegistryFile.h"
 
 #include "FuzzInput.h"
+#include "platform/QZRegistryStandIn.h"
 #include "platform/registry/Import.h"
 
 #include <algorithm>
@@ -78,6 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qz::regfile::ImportObserver watching;
     const qz::regfile::Imported watched = qz::regfile::importRegistry(view, kEncoding, &watching);
     QZ_FUZZ_CHECK(qz::regfile::inspect(watched, key, name, kEncoding).data == whole);
+
+    // The tools' view of the same import lists each value as a lookup reads it (a lookup
+    // opens no key more than 260 characters below its root).
+    const qz::standin::File listed = qz::standin::readContents(view, "fuzz.reg");
+    QZ_FUZZ_CHECK(listed.exportFile == watched.exportFile());
+    std::size_t checked = 0;
+    for (const qz::standin::Key& holder : listed.keys)
+        for (const qz::standin::Value& value : holder.values)
+            if (checked++ < 16 && holder.path.size() < 200 && holder.path.find('\0') == std::string::npos &&
+                value.name.find('\0') == std::string::npos)
+                QZ_FUZZ_CHECK(qz::regfile::inspect(watched, holder.path, value.name, kEncoding).data == value.data);
 
     // Both 8-bit encodings read ASCII alike.
     const bool ascii = std::all_of(rest.begin(), rest.end(), [](char c) { return c >= 0; }) &&

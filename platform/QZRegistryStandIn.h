@@ -24,12 +24,17 @@ QZAPPINFO_EXPORT std::string typeName(std::uint32_t type);
 
 // A value as the registry holds it after the import. Texts are 8-bit text (UTF-8).
 struct Value {
-    std::string key;         // the full path with its root: HKEY_LOCAL_MACHINE\SOFTWARE\...
     std::string name;        // "" for the key's default value
     std::uint32_t type = 1;  // REG_SZ 1, REG_EXPAND_SZ 2, REG_BINARY 3, REG_DWORD 4, REG_MULTI_SZ 7, ...
     std::string data;        // as an 8-bit caller gets it: a string with its terminator
     std::size_t firstLine = 0; // the lines that set it last; 0 for the system's registry
     std::size_t lastLine = 0;
+};
+
+// A key that holds values, with its full path and root: HKEY_LOCAL_MACHINE\SOFTWARE\...
+struct Key {
+    std::string path;
+    std::vector<Value> values;
 };
 
 // Something the import does that an administrator may not expect, at a line.
@@ -49,7 +54,7 @@ struct Finding {
     };
     Kind kind;
     std::size_t line = 0;
-    std::string what;        // in words, naming the key or value where there is one
+    std::string what;        // in words, naming the value and its key (a long path shortened)
     std::size_t earlierLine = 0;
     bool loses = true;       // something written in the file is not in the registry afterwards
 };
@@ -70,7 +75,8 @@ struct File {
     bool utf16 = false;      // UTF-16LE with its byte-order mark, else 8-bit text
     bool hasNul = false;     // a NUL character, which cuts its line short
     std::size_t stoppedAt = 0;
-    std::vector<Value> values;     // every value of every key, key by key
+    std::vector<Key> keys;         // every key that holds values, and its values
+    std::size_t valueCount = 0;
     std::vector<Finding> findings; // in the order of the lines
     std::vector<Section> sections; // in the order of the lines
 };
@@ -81,7 +87,7 @@ QZAPPINFO_EXPORT File readFile(const std::string& path);
 QZAPPINFO_EXPORT File readContents(std::string_view contents, const std::string& path);
 
 // Whether key is keyPath itself (or, with subkeys, a key below it), compared as the
-// registry compares names.
+// registry compares names; also whether two value names are the same name.
 QZAPPINFO_EXPORT bool isAtOrBelow(std::string_view key, std::string_view keyPath, bool subkeys);
 
 // The file that stands in for the registry, and the variable that named it ("" for the
@@ -91,7 +97,7 @@ QZAPPINFO_EXPORT std::optional<std::pair<std::string, std::string>> standInFile(
 // The values of keyPath (and of its subkeys when subkeys) in the system's registry, as a
 // 64-bit program reads them: on Windows through RegEnumValueA; nothing where the registry
 // is a stand-in file.
-QZAPPINFO_EXPORT std::optional<std::vector<Value>> systemValues(const std::string& keyPath, bool subkeys);
+QZAPPINFO_EXPORT std::optional<std::vector<Key>> systemValues(const std::string& keyPath, bool subkeys);
 
 } // namespace qz::standin
 

@@ -9,6 +9,7 @@
 #include "platform/registry/Lines.h"
 
 #include <algorithm>
+#include <map>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -46,6 +47,26 @@ std::string keyText(const KeyPath& path, bool escapedBytes)
 }
 
 std::string valueLabel(const std::string& name) { return name.empty() ? "(default)" : "\"" + name + "\""; }
+
+// A key's path for a finding's words: long paths keep their first and last characters, so
+// that no finding costs more than a bounded text however deep its key lies.
+constexpr std::size_t kLabelHead = 60, kLabelTail = 60;
+std::string shortened(const std::string& text)
+{
+    if (text.size() <= kLabelHead + kLabelTail + 3)
+        return text;
+    return text.substr(0, kLabelHead) + "..." + text.substr(text.size() - kLabelTail);
+}
+std::string keyLabel(const KeyPath& path, bool escapedBytes)
+{
+    std::string head = rootName(path.root), tail;
+    std::size_t first = 0;
+    for (; first < path.names.size() && head.size() <= kLabelHead; ++first)
+        head += '\\' + utf8(path.names[first], escapedBytes);
+    for (std::size_t last = path.names.size(); last > first && tail.size() <= kLabelTail; --last)
+        tail = '\\' + utf8(path.names[last - 1], escapedBytes) + tail;
+    return shortened(head + tail); // joined whole when nothing lies between them
+}
 
 const char* ignoredWords(ImportObserver::Ignored why)
 {
@@ -90,14 +111,14 @@ public:
     }
     void keyOpened(std::size_t line, const KeyPath& key) override
     {
-        _file.sections.push_back({keyText(key, escapedBytes), line, line});
+        opened.push_back({line, key});
         boundaries.push_back(line);
     }
     void keyDeleted(std::size_t line, const KeyPath& key, bool existed) override
     {
         boundaries.push_back(line);
         _file.findings.push_back({Finding::Kind::KeyDeleted, line,
-                                  "the key " + keyText(key, escapedBytes) + " is deleted with its subkeys and values" +
+                                  "the key " + keyLabel(key, escapedBytes) + " is deleted with its subkeys and values" +
                                       (existed ? "" : " (it did not exist)"),
                                   0, false});
     }
@@ -105,7 +126,7 @@ public:
     {
         _file.findings.push_back({Finding::Kind::ValueDeleted, line,
                                   "the value " + valueLabel(utf8(name, escapedBytes)) + " of " +
-                                      keyText(key, escapedBytes) + " is deleted" + (existed ? "" : " (it did not exist)"),
+                                      keyLabel(key, escapedBytes) + " is deleted" + (existed ? "" : " (it did not exist)"),
                                   0, false});
     }
     void valueReplaced(const KeyPath& key, const regfile::Value& value, std::size_t earlierLine) override
@@ -113,42 +134,78 @@ public:
         // The value's lines are those of the line that replaces it.
         _file.findings.push_back({Finding::Kind::ValueReplaced, value.firstLine,
                                   "the value " + valueLabel(utf8(value.name, escapedBytes)) + " of " +
-                                      keyText(key, escapedBytes) + " is set again: this line wins over line " +
+                                      keyLabel(key, escapedBytes) + " is set again: this line wins over line " +
                                       std::to_string(earlierLine),
                                   earlierLine, true});
     }
 
     std::vector<std::size_t> boundaries; // lines after which a section no longer takes values
+    std::vector<std::pair<std::size_t, KeyPath>> opened; // each key line that opens a key
 
 private:
     File& _file;
 };
 
-// Every value of every key, depth first, without recursion (keys may nest deeply).
-void collect(const Imported& imported, File& file)
+// Every key that holds values, depth first, with its values; keys are walked without
+// recursion and each key's path is spelled only when it holds values (a file may nest keys
+// deeply). sectionsOf gives the sections (indices, by line) that opened each key.
+void collect(const Imported& imported, File& file,
+             const std::map<const regfile::Key*, std::vector<std::size_t>>& sectionsOf,
+             const std::vector<std::size_t>& boundaries)
 {
-    struct Pending {
-        const Key* key;
-        KeyPath path;
+    struct Node {
+        const regfile::Key* key;
+        std::size_t parent;
     };
-    std::vector<Pending> stack;
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<Node> nodes;
+    std::vector<std::size_t> stack;
     for (std::size_t root = kRoots; root-- > 0;) {
-        KeyPath path;
-        path.root = static_cast<Root>(root);
-        if (path.root != Root::ClassesRoot)
-            stack.push_back({&imported.tree.root(path.root), path});
+        if (static_cast<Root>(root) == Root::ClassesRoot)
+            continue;
+        nodes.push_back({&imported.tree.root(static_cast<Root>(root)), kNone});
+        stack.push_back(nodes.size() - 1);
     }
+    const bool escaped = imported.escapedBytes();
     while (!stack.empty()) {
-        Pending at = std::move(stack.back());
+        const std::size_t at = stack.back();
         stack.pop_back();
-        const std::string key = keyText(at.path, imported.escapedBytes());
-        for (const auto& [folded, value] : at.key->values)
-            file.values.push_back({key, utf8(value.name, imported.escapedBytes()), value.type,
-                                   dataOf(value, imported, Encoding::Utf8), value.firstLine, value.lastLine});
-        for (auto sub = at.key->subkeys.rbegin(); sub != at.key->subkeys.rend(); ++sub) {
-            KeyPath below = at.path;
-            below.names.push_back(sub->second->name);
-            stack.push_back({sub->second, std::move(below)});
+        const regfile::Key* key = nodes[at].key;
+        if (!key->values.empty()) {
+            std::vector<const regfile::Key*> chain;
+            for (std::size_t i = at; i != kNone; i = nodes[i].parent)
+                chain.push_back(nodes[i].key);
+            Key listed;
+            for (std::size_t i = kRoots; i-- > 0;)
+                if (&imported.tree.root(static_cast<Root>(i)) == chain.back())
+                    listed.path = rootName(static_cast<Root>(i));
+            for (auto k = chain.rbegin() + 1; k != chain.rend(); ++k)
+                listed.path += '\\' + utf8((*k)->name, escaped);
+            const auto sections = sectionsOf.find(key);
+            for (const auto& [folded, value] : key->values) {
+                listed.values.push_back({utf8(value.name, escaped), value.type, dataOf(value, imported, Encoding::Utf8),
+                                         value.firstLine, value.lastLine});
+                if (sections == sectionsOf.end())
+                    continue;
+                // The section that holds the line: the last one opened before it, unless
+                // another key line came between.
+                const std::vector<std::size_t>& mine = sections->second;
+                auto after = std::upper_bound(mine.begin(), mine.end(), value.firstLine, [&](std::size_t line, std::size_t s) {
+                    return line < file.sections[s].keyLine;
+                });
+                if (after == mine.begin())
+                    continue;
+                Section& section = file.sections[*(after - 1)];
+                const auto next = std::upper_bound(boundaries.begin(), boundaries.end(), section.keyLine);
+                if (next == boundaries.end() || value.firstLine < *next)
+                    section.lastLine = std::max(section.lastLine, value.lastLine);
+            }
+            file.valueCount += listed.values.size();
+            file.keys.push_back(std::move(listed));
+        }
+        for (auto sub = key->subkeys.rbegin(); sub != key->subkeys.rend(); ++sub) {
+            nodes.push_back({sub->second, at});
+            stack.push_back(nodes.size() - 1);
         }
     }
 }
@@ -178,42 +235,42 @@ File readContents(std::string_view contents, const std::string& path)
     file.stoppedAt = imported.stoppedAt;
     if (!file.exportFile)
         return file;
-    collect(imported, file);
-
-    // A section ends before the next line that opens, deletes or refuses a key.
+    // The sections in the order of their lines, each with the key that it opened.
     std::sort(watcher.boundaries.begin(), watcher.boundaries.end());
-    for (Section& section : file.sections) {
-        const auto next = std::upper_bound(watcher.boundaries.begin(), watcher.boundaries.end(), section.keyLine);
-        const std::size_t end = next == watcher.boundaries.end() ? SIZE_MAX : *next;
-        for (const Value& value : file.values)
-            if (value.firstLine > section.keyLine && value.firstLine < end && isAtOrBelow(value.key, section.key, false))
-                section.lastLine = std::max(section.lastLine, value.lastLine);
+    std::map<const regfile::Key*, std::vector<std::size_t>> sectionsOf;
+    for (const auto& [line, path] : watcher.opened) {
+        file.sections.push_back({keyText(path, watcher.escapedBytes), line, line});
+        if (const regfile::Key* key = imported.tree.find(path))
+            sectionsOf[key].push_back(file.sections.size() - 1);
     }
-    for (const Value& value : file.values) {
-        const std::string label = "the value " + valueLabel(value.name) + " of " + value.key;
-        if (!isAtOrBelow(value.key, "HKEY_LOCAL_MACHINE", true))
-            file.findings.push_back({Finding::Kind::NotRead, value.firstLine,
-                                     label + " is never read: the suite reads only HKEY_LOCAL_MACHINE", 0, false});
-        if (!isStringType(value.type))
-            file.findings.push_back({Finding::Kind::NotText, value.firstLine,
-                                     label + " is " + typeName(value.type) +
-                                         " data, not text: a lookup takes its " + std::to_string(value.data.size()) +
-                                         " bytes as they stand",
-                                     0, false});
-        const std::size_t open = isStringType(value.type) ? value.data.find('%') : std::string::npos;
-        const std::size_t close = open == std::string::npos ? open : value.data.find('%', open + 1);
-        if (close != std::string::npos && close > open + 1 && value.data.find('\0') > close)
-            file.findings.push_back({Finding::Kind::NotExpanded, value.firstLine,
-                                     label + " holds " + value.data.substr(open, close - open + 1) +
-                                         ", which nothing expands: it is used as it stands",
-                                     0, false});
+    collect(imported, file, sectionsOf, watcher.boundaries);
+    for (const Key& key : file.keys) {
+        const std::string where = shortened(key.path);
+        const bool read = isAtOrBelow(key.path, "HKEY_LOCAL_MACHINE", true);
+        for (const Value& value : key.values) {
+            const std::string label = "the value " + valueLabel(value.name) + " of " + where;
+            if (!read)
+                file.findings.push_back({Finding::Kind::NotRead, value.firstLine,
+                                         label + " is never read: the suite reads only HKEY_LOCAL_MACHINE", 0, false});
+            if (!isStringType(value.type))
+                file.findings.push_back({Finding::Kind::NotText, value.firstLine,
+                                         label + " is " + typeName(value.type) + " data, not text: a lookup takes its " +
+                                             std::to_string(value.data.size()) + " bytes as they stand",
+                                         0, false});
+            const std::size_t open = isStringType(value.type) ? value.data.find('%') : std::string::npos;
+            const std::size_t close = open == std::string::npos ? open : value.data.find('%', open + 1);
+            if (close != std::string::npos && close > open + 1 && value.data.find('\0') > close)
+                file.findings.push_back({Finding::Kind::NotExpanded, value.firstLine,
+                                         label + " holds " + shortened(value.data.substr(open, close - open + 1)) +
+                                             ", which nothing expands: it is used as it stands",
+                                         0, false});
+            if (value.data.size() > kReadLimit)
+                file.findings.push_back({Finding::Kind::TooLong, value.firstLine,
+                                         label + " holds " + std::to_string(value.data.size()) +
+                                             " bytes: a lookup reads at most " + std::to_string(kReadLimit) +
+                                             ", so it counts as not set"});
+        }
     }
-    for (const Value& value : file.values)
-        if (value.data.size() > kReadLimit)
-            file.findings.push_back({Finding::Kind::TooLong, value.firstLine,
-                                     "the value " + valueLabel(value.name) + " of " + value.key + " holds " +
-                                         std::to_string(value.data.size()) + " bytes: a lookup reads at most " +
-                                         std::to_string(kReadLimit) + ", so it counts as not set"});
     if (!file.utf16) {
         LineReader lines(contents, false);
         std::string_view line;

@@ -7,6 +7,6 @@ namespace qz::standin {
 
 std::optional<std::pair<std::string, std::string>> standInFile() { return platform::registryFile(); }
 
-std::optional<std::vector<Value>> systemValues(const std::string&, bool) { return std::nullopt; }
+std::optional<std::vector<Key>> systemValues(const std::string&, bool) { return std::nullopt; }
 
 } // namespace qz::standin

@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kRoot = "HKEY_LOCAL_MACHINE\\";
 
 // The values of one open key, then (when subkeys) those of each subkey in turn.
-void listKey(HKEY key, const std::string& path, bool subkeys, std::vector<Value>& out)
+void listKey(HKEY key, const std::string& path, bool subkeys, std::vector<Key>& out)
 {
     DWORD valueCount = 0, longestName = 0, longestData = 0, subkeyCount = 0, longestSubkey = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeyCount, &longestSubkey, nullptr, &valueCount,
@@ -19,13 +19,16 @@ void listKey(HKEY key, const std::string& path, bool subkeys, std::vector<Value>
         return;
     std::string name(longestName + 1, '\0');
     std::string data(longestData + 1, '\0');
+    Key listed{kRoot + path, {}};
     for (DWORD i = 0; i < valueCount; ++i) {
         DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
         if (RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                           &dataSize) != ERROR_SUCCESS)
             continue;
-        out.push_back({kRoot + path, name.substr(0, nameSize), type, data.substr(0, dataSize), 0, 0});
+        listed.values.push_back({name.substr(0, nameSize), type, data.substr(0, dataSize), 0, 0});
     }
+    if (!listed.values.empty())
+        out.push_back(std::move(listed));
     if (!subkeys)
         return;
     std::string subkey(longestSubkey + 1, '\0');
@@ -46,18 +49,18 @@ void listKey(HKEY key, const std::string& path, bool subkeys, std::vector<Value>
 
 std::optional<std::pair<std::string, std::string>> standInFile() { return std::nullopt; }
 
-std::optional<std::vector<Value>> systemValues(const std::string& keyPath, bool subkeys)
+std::optional<std::vector<Key>> systemValues(const std::string& keyPath, bool subkeys)
 {
     std::string path = keyPath;
     if (path.compare(0, std::char_traits<char>::length(kRoot), kRoot) == 0)
         path.erase(0, std::char_traits<char>::length(kRoot));
-    std::vector<Value> values;
+    std::vector<Key> keys;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return values;
-    listKey(key, path, subkeys, values);
+        return keys;
+    listKey(key, path, subkeys, keys);
     RegCloseKey(key);
-    return values;
+    return keys;
 }
 
 } // namespace qz::standin

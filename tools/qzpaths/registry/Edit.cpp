@@ -41,9 +41,11 @@ std::vector<Span> linesOf(const std::string& bytes, bool utf16)
 // The value that a lookup of name in key reads, if the file sets it.
 const qz::standin::Value* valueIn(const qz::standin::File& file, const std::string& key, const std::string& name)
 {
-    for (const auto& value : file.values)
-        if (isAtOrBelow(value.key, key, false) && value.name.size() == name.size() && isAtOrBelow(value.name, name, false))
-            return &value;
+    for (const auto& holder : file.keys)
+        if (isAtOrBelow(holder.path, key, false))
+            for (const auto& value : holder.values)
+                if (isAtOrBelow(value.name, name, false))
+                    return &value;
     return nullptr;
 }
 
@@ -120,8 +122,11 @@ Edited unsetIn(const std::optional<std::string>& current, const std::string& pat
         return {"", ""}; // nothing set: nothing to do
     std::string bytes = *current;
     const FileForm form = formOf(bytes);
-    // A value set twice comes back from the earlier line once the later one goes.
-    for (;;) {
+    // A value set twice comes back from the earlier line once the later one goes; a value
+    // set more often than any file written by a person sets it is left to a person.
+    for (int settings = 0;; ++settings) {
+        if (settings == 100)
+            return refuse(path, "sets the value more than 100 times");
         const qz::standin::File file = qz::standin::readContents(bytes, path);
         if (!file.exportFile)
             return refuse(path, "is not a registry export file");

@@ -59,7 +59,7 @@ int printLint(const Request& request, const Output& output)
                    {"problem", problem.empty() ? json(nullptr) : jsonText(problem)},
                    {"encoding", file.utf16 ? "UTF-16LE" : "8-bit"},
                    {"bytes", file.bytes},
-                   {"values", file.values.size()},
+                   {"values", file.valueCount},
                    {"stoppedAt", file.stoppedAt ? json(file.stoppedAt) : json(nullptr)},
                    {"findings", findings},
                    {"loses", loses}});
@@ -72,7 +72,7 @@ int printLint(const Request& request, const Output& output)
     for (const Finding& finding : file.findings)
         std::cout << place->file << (finding.line ? ":" + std::to_string(finding.line) : std::string()) << ": "
                   << finding.what << '\n';
-    std::cout << place->file << ": " << file.values.size() << (file.values.size() == 1 ? " value" : " values")
+    std::cout << place->file << ": " << file.valueCount << (file.valueCount == 1 ? " value" : " values")
               << (file.utf16 ? " (UTF-16LE)" : " (8-bit text)") << ", "
               << (loses ? "and lines that do not do what they seem to" : "and nothing that the import loses")
               << '\n';

@@ -65,9 +65,9 @@ std::string shownData(const qz::standin::Value& value)
     return hexBytes(value.data);
 }
 
-json valueJson(const qz::standin::Value& value, const std::string& file)
+json valueJson(const std::string& key, const qz::standin::Value& value, const std::string& file)
 {
-    json entry = {{"key", jsonText(value.key)},
+    json entry = {{"key", jsonText(key)},
                   {"name", jsonText(value.name)},
                   {"type", typeName(value.type)},
                   {"data", value.type == 1 || value.type == 2 ? jsonText(withoutTerminator(value.data))
@@ -82,44 +82,45 @@ json valueJson(const qz::standin::Value& value, const std::string& file)
 
 int printList(const Request& request, const std::string& baseKey, const Output& output)
 {
-    std::vector<qz::standin::Value> values;
+    std::vector<qz::standin::Key> keys;
     std::string where = "HKEY_LOCAL_MACHINE";
     const std::optional<Place> place = placeOf(request);
     if (place) {
-        const qz::standin::File file = qz::standin::readFile(place->file);
+        qz::standin::File file = qz::standin::readFile(place->file);
         if (!file.error.empty() || !file.exportFile) {
             std::cerr << "qzpaths: the registry stand-in " << place->file << " (" << place->why << ") "
                       << (file.error.empty() ? std::string("is not a registry export file") : "cannot be read: " + file.error)
                       << '\n';
             return Negative;
         }
-        for (const auto& value : file.values)
-            if (qz::standin::isAtOrBelow(value.key, baseKey, request.all))
-                values.push_back(value);
+        for (auto& key : file.keys)
+            if (qz::standin::isAtOrBelow(key.path, baseKey, request.all))
+                keys.push_back(std::move(key));
         where = place->file;
     } else {
-        values = qz::standin::systemValues(baseKey, request.all).value_or(std::vector<qz::standin::Value>());
+        keys = qz::standin::systemValues(baseKey, request.all).value_or(std::vector<qz::standin::Key>());
     }
     if (output.json) {
         json list = json::array();
-        for (const auto& value : values)
-            list.push_back(valueJson(value, where));
+        for (const auto& key : keys)
+            for (const auto& value : key.values)
+                list.push_back(valueJson(key.path, value, where));
         printJson({{"key", jsonText(baseKey)}, {"store", jsonText(where)}, {"values", list}});
         return Success;
     }
     std::cout << baseKey << "  in " << where << '\n';
-    if (values.empty())
+    if (keys.empty())
         std::cout << "  no values" << (request.all ? "" : " (--all lists those of its subkeys too)") << '\n';
-    std::string lastKey = baseKey;
-    for (const auto& value : values) {
-        if (value.key != lastKey)
-            std::cout << value.key << '\n';
-        lastKey = value.key;
-        std::cout << "  " << (value.name.empty() ? "(default)" : value.name) << "  " << typeName(value.type) << "  "
-                  << shownData(value);
-        if (value.firstLine > 0)
-            std::cout << "  " << where << ':' << value.firstLine;
-        std::cout << '\n';
+    for (const auto& key : keys) {
+        if (key.path != baseKey)
+            std::cout << key.path << '\n';
+        for (const auto& value : key.values) {
+            std::cout << "  " << (value.name.empty() ? "(default)" : value.name) << "  " << typeName(value.type)
+                      << "  " << shownData(value);
+            if (value.firstLine > 0)
+                std::cout << "  " << where << ':' << value.firstLine;
+            std::cout << '\n';
+        }
     }
     return Success;
 }

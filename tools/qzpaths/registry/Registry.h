@@ -33,7 +33,7 @@ std::string typeName(std::uint32_t type);
 // The data as people read it: strings without their terminator (multi-string items
 // between quotes), a dword in hex and decimal, other data as hex bytes.
 std::string shownData(const qz::standin::Value& value);
-json valueJson(const qz::standin::Value& value, const std::string& file);
+json valueJson(const std::string& key, const qz::standin::Value& value, const std::string& file);
 
 // baseKey: the full path of the suite's base key for the running options.
 int printList(const Request& request, const std::string& baseKey, const Output& output);
