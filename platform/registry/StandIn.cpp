@@ -238,9 +238,9 @@ File readContents(std::string_view contents, const std::string& path)
     // The sections in the order of their lines, each with the key that it opened.
     std::sort(watcher.boundaries.begin(), watcher.boundaries.end());
     std::map<const regfile::Key*, std::vector<std::size_t>> sectionsOf;
-    for (const auto& [line, path] : watcher.opened) {
-        file.sections.push_back({keyText(path, watcher.escapedBytes), line, line});
-        if (const regfile::Key* key = imported.tree.find(path))
+    for (const auto& [line, opened] : watcher.opened) {
+        file.sections.push_back({keyText(opened, watcher.escapedBytes), line, line});
+        if (const regfile::Key* key = imported.tree.find(opened))
             sectionsOf[key].push_back(file.sections.size() - 1);
     }
     collect(imported, file, sectionsOf, watcher.boundaries);
