@@ -7,81 +7,87 @@
 
 namespace qz {
 
-// Keeps in a report everything that one call tells its watcher.
+// Keeps in a report everything that one call tells its watcher. A watcher that keeps its
+// notes elsewhere (one report per thread, say) derives from it and gives its own sheet.
 class Notes : public Trace {
 public:
-    explicit Notes(QZStartupReport& report) : _report(report) {}
+    explicit Notes(QZStartupReport& report) : _report(&report) {}
 
     void begins(const trace::Arguments& given) override
     {
         auto text = [](const char* t) { return t ? std::optional<std::string>(t) : std::nullopt; };
-        _report.executableName = given.executableName ? given.executableName : "";
-        _report.applicationName = text(given.applicationName);
-        _report.supportEMail = text(given.supportEMail);
-        _report.version = given.version;
-        _report.patchLevel = given.patchLevel;
-        _report.firstYear = given.firstYear;
-        _report.lastYear = given.lastYear;
+        sheet().executableName = given.executableName ? given.executableName : "";
+        sheet().applicationName = text(given.applicationName);
+        sheet().supportEMail = text(given.supportEMail);
+        sheet().version = given.version;
+        sheet().patchLevel = given.patchLevel;
+        sheet().firstYear = given.firstYear;
+        sheet().lastYear = given.lastYear;
     }
-    void step(trace::Step step) override { _report.steps.push_back(step); }
+    void step(trace::Step step) override { sheet().steps.push_back(step); }
     void finished(const QZApplicationInfo& info, int result, trace::Failure failure) override
     {
-        _report.result = result;
-        _report.failure = failure;
-        _report.sandbox = CoreAccess::sandbox(info);
+        sheet().result = result;
+        sheet().failure = failure;
+        sheet().sandbox = CoreAccess::sandbox(info);
         for (const TableEntry& entry : CoreAccess::published(info))
-            _report.published.emplace_back(entry.key, entry.value);
+            sheet().published.emplace_back(entry.key, entry.value);
         auto text = [](const char* t) { return t ? std::optional<std::string>(t) : std::nullopt; };
         // A second call leaves the record as the first one made it: nothing of it is this call's.
         if (failure == trace::Failure::AlreadyInitialized)
             return;
-        _report.kept = {text(info.GetApplicationName()), text(info.GetExecutablePath()),
+        sheet().kept = {text(info.GetApplicationName()), text(info.GetExecutablePath()),
                         text(info.GetExecutableDir()), text(info.GetSystemBaseRegistryPath()),
                         text(info.GetCorvanHome())};
     }
     void currentDirectory(const std::optional<std::string>& directory) override
     {
-        _report.currentDirectory = directory;
+        sheet().currentDirectory = directory;
     }
     void executableSearch(bool inCurrentDirectory, bool alongSearchPath) override
     {
-        _report.searchedCurrentDirectory = inCurrentDirectory;
-        _report.searchedPath = alongSearchPath;
+        sheet().searchedCurrentDirectory = inCurrentDirectory;
+        sheet().searchedPath = alongSearchPath;
     }
     void searchPath(const std::optional<std::string>& pathVariable,
                     const std::vector<std::string_view>& skipped) override
     {
-        _report.searchPath = pathVariable;
-        _report.skippedSearchPathEntries.assign(skipped.begin(), skipped.end());
+        sheet().searchPath = pathVariable;
+        sheet().skippedSearchPathEntries.assign(skipped.begin(), skipped.end());
     }
     void candidate(trace::CandidatePlace where, std::string_view path, bool exists) override
     {
-        _report.executableCandidates.push_back({where, std::string(path), exists});
+        sheet().executableCandidates.push_back({where, std::string(path), exists});
     }
-    void executableStatus(trace::ExecutableStatus status) override { _report.executableStatus = status; }
-    void lookup(const trace::Lookup& lookup) override { _report.lookups.push_back(lookup); }
+    void executableStatus(trace::ExecutableStatus status) override { sheet().executableStatus = status; }
+    void lookup(const trace::Lookup& lookup) override { sheet().lookups.push_back(lookup); }
     void home(trace::HomeSource source, bool separatorRemoved) override
     {
-        _report.homeSource = source;
-        _report.homeSeparatorRemoved = separatorRemoved;
+        sheet().homeSource = source;
+        sheet().homeSeparatorRemoved = separatorRemoved;
     }
     void sandboxProbe(std::string_view path, trace::ProbeResult result) override
     {
-        _report.sandboxProbe = std::string(path);
-        _report.sandboxProbeResult = result;
+        sheet().sandboxProbe = std::string(path);
+        sheet().sandboxProbeResult = result;
     }
     void walkLevel(std::string_view directory, bool hasMarker) override
     {
-        _report.walk.push_back({std::string(directory), hasMarker});
+        sheet().walk.push_back({std::string(directory), hasMarker});
     }
-    void walkEnd(trace::WalkEnd end) override { _report.walkEnd = end; }
+    void walkEnd(trace::WalkEnd end) override { sheet().walkEnd = end; }
     void decision(const char* key, const char* setting, trace::DecisionOrigin origin) override
     {
-        _report.decisions.push_back({key, setting, origin});
+        sheet().decisions.push_back({key, setting, origin});
     }
 
+protected:
+    Notes() = default;
+    // The report that the notes go to.
+    virtual QZStartupReport& sheet() { return *_report; }
+
 private:
-    QZStartupReport& _report;
+    QZStartupReport* _report = nullptr;
 };
 
 

@@ -27,50 +27,25 @@ struct Pending {
 };
 thread_local Pending pending;
 
-class ProcessTrace final : public Trace {
+// The start-up's notes go to the thread's own report, which is written when it finishes.
+class ProcessTrace final : public Notes {
 public:
     enum class Output { StandardError, Debugger, File };
 
     ProcessTrace(Output output, std::string file) : _output(output), _file(std::move(file)) {}
 
-    // --- Initialize: the notes of the start-up report, written when it finishes ---
+    // --- Initialize ---
     void begins(const trace::Arguments& given) override
     {
         pending.startup = Report();
         pending.initializing = true;
-        Notes(pending.startup).begins(given);
-    }
-    void step(trace::Step step) override { notes([&](Notes& n) { n.step(step); }); }
-    void currentDirectory(const std::optional<std::string>& d) override
-    {
-        notes([&](Notes& n) { n.currentDirectory(d); });
-    }
-    void executableSearch(bool here, bool path) override { notes([&](Notes& n) { n.executableSearch(here, path); }); }
-    void searchPath(const std::optional<std::string>& v, const std::vector<std::string_view>& s) override
-    {
-        notes([&](Notes& n) { n.searchPath(v, s); });
-    }
-    void candidate(trace::CandidatePlace w, std::string_view p, bool e) override
-    {
-        notes([&](Notes& n) { n.candidate(w, p, e); });
-    }
-    void executableStatus(trace::ExecutableStatus s) override { notes([&](Notes& n) { n.executableStatus(s); }); }
-    void home(trace::HomeSource s, bool r) override { notes([&](Notes& n) { n.home(s, r); }); }
-    void sandboxProbe(std::string_view p, trace::ProbeResult r) override
-    {
-        notes([&](Notes& n) { n.sandboxProbe(p, r); });
-    }
-    void walkLevel(std::string_view d, bool m) override { notes([&](Notes& n) { n.walkLevel(d, m); }); }
-    void walkEnd(trace::WalkEnd e) override { notes([&](Notes& n) { n.walkEnd(e); }); }
-    void decision(const char* k, const char* s, trace::DecisionOrigin o) override
-    {
-        notes([&](Notes& n) { n.decision(k, s, o); });
+        Notes::begins(given);
     }
     void finished(const QZApplicationInfo& info, int result, trace::Failure failure) override
     {
         if (!pending.initializing)
             return;
-        Notes(pending.startup).finished(info, result, failure);
+        Notes::finished(info, result, failure);
         pending.initializing = false;
         if (_output == Output::File)
             write(record("initialize", words::startupJson(pending.startup)));
@@ -82,7 +57,7 @@ public:
     void lookup(const trace::Lookup& lookup) override
     {
         if (pending.initializing) {
-            Notes(pending.startup).lookup(lookup);
+            Notes::lookup(lookup);
             return;
         }
         if (_output == Output::File) {
@@ -182,14 +157,8 @@ public:
     }
 
 private:
-    template <class Note>
-    void notes(Note note)
-    {
-        if (!pending.initializing)
-            return;
-        Notes notes(pending.startup);
-        note(notes);
-    }
+    // Every event of Initialize between begins and finished lands in the thread's report.
+    QZStartupReport& sheet() override { return pending.startup; }
 
     static std::string record(const char* event, const std::string& body) { return words::traceRecord(event, body); }
 
