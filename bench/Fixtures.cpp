@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -43,6 +44,9 @@ struct OwnedSandbox : Sandbox {
         touch(smallRegistry, "Windows Registry Editor Version 5.00\r\n\r\n"
                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvan Engineering, Inc.\\Quazen\\10.0build60]\r\n"
                              "\"DISPLAY\"=\":7\"\r\n");
+        // Settled, as an installed file is: the library keeps its import and only checks
+        // its status at each lookup.
+        fs::last_write_time(smallRegistry, fs::file_time_type::clock::now() - std::chrono::hours(1));
 
         fs::create_directories(home + "/qzcommon");
         fs::create_directories(work);
