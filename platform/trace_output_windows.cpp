@@ -51,9 +51,13 @@ AppendFile::~AppendFile()
 
 std::string AppendFile::open(const std::string& path)
 {
-    // Appending only: each WriteFile lands whole at the end of the file.
-    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Appending only. Read access too, for the lock that keeps the records of processes
+    // sharing the file apart (Wine does not append atomically; Windows does).
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, share, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, share, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return systemMessage(::GetLastError());
     _handle = reinterpret_cast<long long>(file);
@@ -64,10 +68,19 @@ bool AppendFile::write(std::string_view record)
 {
     if (_handle < 0)
         return false;
+    const HANDLE file = reinterpret_cast<HANDLE>(_handle);
+    // One byte far beyond any end of file stands for the whole file: every writer that
+    // uses this file takes it for one record.
+    OVERLAPPED lock{};
+    lock.Offset = 0xFFFFFFFF;
+    lock.OffsetHigh = 0x7FFFFFFF;
+    const bool locked = ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lock);
     DWORD written = 0;
-    return ::WriteFile(reinterpret_cast<HANDLE>(_handle), record.data(), static_cast<DWORD>(record.size()), &written,
-                       nullptr) &&
-           written == record.size();
+    const bool whole =
+        ::WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) && written == record.size();
+    if (locked)
+        ::UnlockFileEx(file, 0, 1, 0, &lock);
+    return whole;
 }
 
 void writeStandardError(std::string_view text)
