@@ -119,9 +119,10 @@ public:
         timespec now{};
         ::clock_gettime(CLOCK_REALTIME, &now);
         const bool settled = now.tv_sec - info.st_mtim.tv_sec > kSettleSeconds;
-        std::shared_ptr<const regfile::Imported> dropped;
+        std::shared_ptr<const regfile::Imported> dropped, droppedKeyIn;
         const std::lock_guard<std::mutex> lock(_mutex);
         dropped = std::move(_imported);
+        droppedKeyIn = std::move(_keyIn);
         if (settled) {
             _path = path;
             _info = info;
@@ -130,11 +131,33 @@ public:
         return imported;
     }
 
+    // The key keyPath in imported. The lookups of one Initialize all look in the suite's
+    // base key: in the kept import it is resolved once, not again for every value.
+    regfile::KeyLookup key(const std::shared_ptr<const regfile::Imported>& imported, const std::string& keyPath)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(_mutex);
+            if (imported == _imported && imported == _keyIn && keyPath == _keyPath)
+                return _key;
+        }
+        regfile::KeyLookup found = regfile::lookUpKey(*imported, keyPath, kRegistryEncoding);
+        const std::lock_guard<std::mutex> lock(_mutex);
+        if (imported == _imported) {
+            _keyIn = imported;
+            _keyPath = keyPath;
+            _key = found;
+        }
+        return found;
+    }
+
 private:
     std::mutex _mutex;
     std::string _path;
     struct stat _info {};
     std::shared_ptr<const regfile::Imported> _imported;
+    std::shared_ptr<const regfile::Imported> _keyIn; // the import that _key was resolved in
+    std::string _keyPath;
+    regfile::KeyLookup _key;
 };
 
 StandInCache& standIn()
@@ -169,7 +192,8 @@ RegistryRead readRegistryValue(const std::string& keyPath, const std::string& va
         read.storeReason = std::strerror(errno ? errno : EACCES);
         return read;
     }
-    regfile::Inspection found = regfile::inspect(*imported, read.keyPath, valueName, kRegistryEncoding);
+    regfile::Inspection found =
+        regfile::inspectValue(*imported, standIn().key(imported, read.keyPath), valueName, kRegistryEncoding);
     if (!found.exportFile) {
         read.storeState = RegistryRead::StoreState::NotAnExportFile;
         return read;

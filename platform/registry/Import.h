@@ -70,6 +70,19 @@ std::string dataOf(const Value& value, const Imported& imported, Encoding encodi
 Inspection inspect(const Imported& imported, std::string_view keyPath, std::string_view valueName,
                    Encoding encoding);
 
+// The same in two parts, so that lookups of several values of one key resolve the key
+// once: the key (nothing when the path is refused or the key is missing, and then the
+// nearest key above it that exists), then a value in it.
+struct KeyLookup {
+    bool refused = false; // not an export file, or a path that the registry does not open
+    const Key* key = nullptr;
+    std::string nearestKey;
+    std::vector<std::string> nearestSubkeys;
+};
+KeyLookup lookUpKey(const Imported& imported, std::string_view keyPath, Encoding encoding);
+Inspection inspectValue(const Imported& imported, const KeyLookup& key, std::string_view valueName,
+                        Encoding encoding);
+
 } // namespace qz::regfile
 
 #endif

@@ -4,6 +4,8 @@
 
 #include "platform/FileContents.h"
 
+#include <algorithm>
+
 namespace qz::regfile {
 
 std::string dataOf(const Value& value, const Imported& imported, Encoding encoding)
@@ -29,7 +31,7 @@ std::string dataOf(const Value& value, const Imported& imported, Encoding encodi
 namespace {
 
 // The nearest key above a missing one that exists, with its subkeys' names, in UTF-8.
-void nearest(const Imported& imported, KeyPath path, Inspection& found)
+void nearest(const Imported& imported, KeyPath path, KeyLookup& found)
 {
     static const char* const roots[] = {"HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CLASSES_ROOT",
                                         "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER", "HKEY_DYN_DATA"};
@@ -54,26 +56,50 @@ void nearest(const Imported& imported, KeyPath path, Inspection& found)
 
 } // namespace
 
-Inspection inspect(const Imported& imported, std::string_view keyPath, std::string_view valueName,
-                   Encoding encoding)
+KeyLookup lookUpKey(const Imported& imported, std::string_view keyPath, Encoding encoding)
+{
+    KeyLookup found;
+    const std::optional<Target> target = makeTarget(keyPath, {}, encoding);
+    if (!imported.exportFile() || !target || (target->escapedBytes && imported.utf16())) {
+        found.refused = true;
+        return found;
+    }
+    found.key = imported.tree.find(target->key);
+    if (!found.key)
+        nearest(imported, target->key, found);
+    return found;
+}
+
+Inspection inspectValue(const Imported& imported, const KeyLookup& key, std::string_view valueName,
+                        Encoding encoding)
 {
     Inspection found;
     found.exportFile = imported.exportFile();
-    const std::optional<Target> target = makeTarget(keyPath, valueName, encoding);
-    if (!found.exportFile || !target || (target->escapedBytes && imported.utf16()))
+    valueName = valueName.substr(0, valueName.find('\0'));
+    const FileText text = encoding == Encoding::Utf8 ? FileText::Utf8 : FileText::Cp1252;
+    const std::u16string name = decoded(valueName, text);
+    // A name that the registry does not take leaves the key unopened, as a refused path does.
+    const bool escaped = text == FileText::Utf8 && std::any_of(name.begin(), name.end(), isEscapedByte);
+    if (key.refused || name.size() > kMaxValueName || (escaped && imported.utf16()))
         return found;
-    const Key* key = imported.tree.find(target->key);
-    if (!key) {
-        nearest(imported, target->key, found);
+    if (!key.key) {
+        found.nearestKey = key.nearestKey;
+        found.nearestSubkeys = key.nearestSubkeys;
         return found;
     }
     found.keyFound = true;
-    const auto value = key->values.find(folded(target->name));
-    if (value != key->values.end()) {
+    const auto value = key.key->values.find(folded(name));
+    if (value != key.key->values.end()) {
         found.data = dataOf(value->second, imported, encoding);
         found.type = value->second.type;
     }
     return found;
+}
+
+Inspection inspect(const Imported& imported, std::string_view keyPath, std::string_view valueName,
+                   Encoding encoding)
+{
+    return inspectValue(imported, lookUpKey(imported, keyPath, encoding), valueName, encoding);
 }
 
 Inspection inspectIn(std::string_view contents, std::string_view keyPath, std::string_view valueName,
