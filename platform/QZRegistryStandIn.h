@@ -21,6 +21,10 @@ constexpr std::size_t kReadLimit = 1023;
 
 // A value's type by its name: "REG_SZ", "REG_DWORD", ... ("REG_<number>" for others).
 QZAPPINFO_EXPORT std::string typeName(std::uint32_t type);
+// Whether data of the type is text (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ).
+QZAPPINFO_EXPORT bool isText(std::uint32_t type);
+// The first %NAME% in text (up to its first NUL), which nothing expands; empty when none.
+QZAPPINFO_EXPORT std::string_view unexpandedName(std::string_view text);
 
 // A value as the registry holds it after the import. Texts are 8-bit text (UTF-8).
 struct Value {

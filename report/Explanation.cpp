@@ -286,16 +286,12 @@ std::string lookupDetails(const Report::Lookup& lookup, const std::string& inden
         out << tooLong(lookup.registryText->size(), lookup.size - 1) << '\n';
     else
         out << *lookup.registryText << "  (used)\n";
-    if (read.valueFound && read.type != 1 && read.type != 2 && read.type != 7)
+    if (read.valueFound && !standin::isText(read.type))
         out << indent << "its type is " << standin::typeName(read.type) << ", not text: a lookup takes its "
             << byteCount(read.valueBytes) << (read.valueBytes == 1 ? " byte" : " bytes") << " as they stand\n";
-    if (lookup.registryText) {
-        const std::size_t open = lookup.registryText->find('%');
-        const std::size_t close = open == std::string::npos ? open : lookup.registryText->find('%', open + 1);
-        if (close != std::string::npos && close > open + 1)
-            out << indent << lookup.registryText->substr(open, close - open + 1)
-                << " is not expanded: the value is used as it stands\n";
-    }
+    if (lookup.registryText)
+        if (const std::string_view unexpanded = standin::unexpandedName(*lookup.registryText); !unexpanded.empty())
+            out << indent << unexpanded << " is not expanded: the value is used as it stands\n";
     return out.str();
 }
 

@@ -221,6 +221,18 @@ std::string typeName(std::uint32_t type)
     return type == 11 ? "REG_QWORD" : "REG_" + std::to_string(type);
 }
 
+bool isText(std::uint32_t type) { return isStringType(type); }
+
+std::string_view unexpandedName(std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    const std::size_t open = text.find('%');
+    const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+    if (close == std::string_view::npos || close == open + 1)
+        return {};
+    return text.substr(open, close - open + 1);
+}
+
 File readContents(std::string_view contents, const std::string& path)
 {
     File file;
@@ -257,11 +269,10 @@ File readContents(std::string_view contents, const std::string& path)
                                          label + " is " + typeName(value.type) + " data, not text: a lookup takes its " +
                                              std::to_string(value.data.size()) + " bytes as they stand",
                                          0, false});
-            const std::size_t open = isStringType(value.type) ? value.data.find('%') : std::string::npos;
-            const std::size_t close = open == std::string::npos ? open : value.data.find('%', open + 1);
-            if (close != std::string::npos && close > open + 1 && value.data.find('\0') > close)
+            const std::string_view unexpanded = isStringType(value.type) ? unexpandedName(value.data) : "";
+            if (!unexpanded.empty())
                 file.findings.push_back({Finding::Kind::NotExpanded, value.firstLine,
-                                         label + " holds " + shortened(value.data.substr(open, close - open + 1)) +
+                                         label + " holds " + shortened(std::string(unexpanded)) +
                                              ", which nothing expands: it is used as it stands",
                                          0, false});
             if (value.data.size() > kReadLimit)

@@ -162,13 +162,11 @@ int printCheck(QZApplicationInfo& record, const QZStartupReport& report, const C
         if (lookup.name != "CORVAN_HOME" || lookup.source == QZStartupReport::Lookup::Source::Nowhere)
             continue;
         if (lookup.registry && lookup.source == QZStartupReport::Lookup::Source::Registry &&
-            lookup.registry->type != 1 && lookup.registry->type != 2 && lookup.registry->type != 7)
+            !qz::standin::isText(lookup.registry->type))
             homeNotes.push_back("CORVAN_HOME in the registry is " + qz::standin::typeName(lookup.registry->type) +
                                 " data, not text: the home is its bytes as they stand");
-        const std::size_t open = lookup.value.find('%');
-        const std::size_t close = open == std::string::npos ? open : lookup.value.find('%', open + 1);
-        if (close != std::string::npos && close > open + 1)
-            homeNotes.push_back("CORVAN_HOME holds " + lookup.value.substr(open, close - open + 1) +
+        if (const std::string_view unexpanded = qz::standin::unexpandedName(lookup.value); !unexpanded.empty())
+            homeNotes.push_back("CORVAN_HOME holds " + std::string(unexpanded) +
                                 ", which nothing expands: the home is used as it stands");
     }
 
